@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// Names of the store's sections and keys.
+namespace jk::layout {
+
+inline const QString Settings = QStringLiteral("Settings");
+inline const QString Prefix = QStringLiteral("Prefix");
+inline const QString CurrentTextSet = QStringLiteral("CurrentTextSet");
+inline const QString WindowSize = QStringLiteral("WindowSize");
+inline const QString AlwaysOnTop = QStringLiteral("AlwaysOnTop");
+inline const QString MainTop = QStringLiteral("MainTop");
+inline const QString MainLeft = QStringLiteral("MainLeft");
+inline const QString SmallTop = QStringLiteral("SmallTop");
+inline const QString SmallLeft = QStringLiteral("SmallLeft");
+inline const QString TinyTop = QStringLiteral("TinyTop");
+inline const QString TinyLeft = QStringLiteral("TinyLeft");
+
+// "TextSet7": the key of set 7's name in "Settings" and the name of its own section.
+inline QString textSet(int setNumber) {
+    return QStringLiteral("TextSet%1").arg(setNumber);
+}
+inline QString var(int number) {
+    return QStringLiteral("Var%1").arg(number);
+}
+inline QString style(int entry) {
+    return QStringLiteral("Style-%1").arg(entry);
+}
+inline QString text(int entry) {
+    return QStringLiteral("Text--%1").arg(entry);
+}
+inline QString shortLabel(int entry) {
+    return QStringLiteral("Short-%1").arg(entry);
+}
+inline QString enter(int entry) {
+    return QStringLiteral("Enter-%1").arg(entry);
+}
+
+} // namespace jk::layout

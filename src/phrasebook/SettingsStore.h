@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+namespace jk {
+
+// Outcome of writing the store to disk; a failure carries the file and the reason so that
+// the windows can tell the player.
+struct StoreResult {
+    bool ok = true;
+    QString path;
+    QString reason;
+};
+
+// The per-user settings store: sections of string keys and string values in an INI file.
+// Writes are collected in memory and reach the disk on flush(), which replaces the file
+// atomically, so a crash in the middle of a save leaves the old file or the new one.
+class SettingsStore {
+public:
+    explicit SettingsStore(const QString& iniPath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // $XDG_CONFIG_HOME/Jeerkit/Jeerkit.ini (or the platform's equivalent).
+    static QString defaultPath();
+
+    // The stored value, or def when the key is missing. A stored empty value stays empty.
+    QString read(const QString& section, const QString& key, const QString& def) const;
+    // Whether the key exists at all.
+    bool contains(const QString& section, const QString& key) const;
+    void write(const QString& section, const QString& key, const QString& value);
+    StoreResult flush();
+
+    // Set when the file could not be read as a store (unreadable, or not a file).
+    QString loadProblem() const;
+    QString path() const { return path_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace jk
