@@ -1,6 +1,8 @@
 #include "phrasebook/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
@@ -30,13 +32,38 @@ QString diagnoseWriteFailure(const QString& path) {
     return QStringLiteral("the file could not be written (is the disk full?)");
 }
 
+std::unique_ptr<QSettings> openIni(const QString& path) {
+    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    // A crash or power loss in the middle of a save must leave the old file or the new one.
+    settings->setAtomicSyncRequired(true);
+    return settings;
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(const QString& iniPath)
     : path_(iniPath)
-    , settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {
-    // A crash or power loss in the middle of a save must leave the old file or the new one.
-    settings_->setAtomicSyncRequired(true);
+    , settings_(openIni(iniPath)) {
+    const QFileInfo info(path_);
+    if (info.isDir()) {
+        loadProblem_ = QStringLiteral("%1 is a folder, not a settings file.").arg(path_);
+    } else if (info.exists() && !info.isReadable()) {
+        loadProblem_ = QStringLiteral("%1 cannot be read.").arg(path_);
+    } else if (settings_->status() == QSettings::FormatError) {
+        // The next save rewrites the file from what could be read: keep the original.
+        const QString copy =
+            path_ + QStringLiteral(".damaged-") +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (QFile::copy(path_, copy))
+            loadProblem_ = QStringLiteral("%1 is damaged. Jeerkit uses what it could read and "
+                                          "the defaults; the damaged file was kept as %2.")
+                               .arg(path_, copy);
+        else
+            loadProblem_ = QStringLiteral("%1 is damaged. Jeerkit uses what it could read and "
+                                          "the defaults.")
+                               .arg(path_);
+        renew();
+    }
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -71,18 +98,22 @@ StoreResult SettingsStore::flush() {
     settings_->sync();
     if (settings_->status() == QSettings::NoError)
         return {true, path_, {}};
-    return {false, path_, diagnoseWriteFailure(path_)};
+    // The error may be an old one; try once more with a clean slate before reporting.
+    renew();
+    settings_->sync();
+    if (settings_->status() == QSettings::NoError)
+        return {true, path_, {}};
+    const QString reason = diagnoseWriteFailure(path_);
+    renew(); // keep every value for the next attempt
+    return {false, path_, reason};
 }
 
-QString SettingsStore::loadProblem() const {
-    const QFileInfo info(path_);
-    if (info.isDir())
-        return QStringLiteral("%1 is a folder, not a settings file").arg(path_);
-    if (settings_->status() == QSettings::FormatError)
-        return QStringLiteral("%1 is not a readable settings file").arg(path_);
-    if (info.exists() && !info.isReadable())
-        return QStringLiteral("%1 cannot be read").arg(path_);
-    return {};
+void SettingsStore::renew() {
+    auto fresh = openIni(path_);
+    const QStringList keys = settings_->allKeys();
+    for (const QString& key : keys)
+        fresh->setValue(key, settings_->value(key));
+    settings_ = std::move(fresh);
 }
 
 } // namespace jk

@@ -36,12 +36,18 @@ public:
     void write(const QString& section, const QString& key, const QString& value);
     StoreResult flush();
 
-    // Set when the file could not be read as a store (unreadable, or not a file).
-    QString loadProblem() const;
+    // Set when the file could not be read as a store (damaged, unreadable, not a file); the
+    // sentence says what was kept.
+    QString loadProblem() const { return loadProblem_; }
     QString path() const { return path_; }
 
 private:
+    // QSettings keeps the first error it met for the rest of its life; a fresh instance
+    // holding the same values lets the next save report its own outcome.
+    void renew();
+
     QString path_;
+    QString loadProblem_;
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -21,6 +21,7 @@ private slots:
     void failedWriteIsReportedAndOldFileKept();
     void folderInsteadOfFile();
     void parentIsAFile();
+    void damagedFileIsKeptAndReplaced();
 };
 
 void TestSettingsStore::defaultOnlyWhenMissing() {
@@ -139,6 +140,37 @@ void TestSettingsStore::parentIsAFile() {
     const StoreResult result = store.flush();
     QVERIFY(!result.ok);
     QVERIFY(!result.reason.isEmpty());
+
+    // Once the player has cleared the way, the next save goes through with every value.
+    QVERIFY(QFile::remove(dir.filePath("Jeerkit")));
+    QVERIFY(store.flush().ok);
+    SettingsStore reread(dir.filePath("Jeerkit/Jeerkit.ini"));
+    QCOMPARE(reread.read("Settings", "WindowSize", "1"), QString("2"));
+}
+
+void TestSettingsStore::damagedFileIsKeptAndReplaced() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Jeerkit.ini");
+    const QByteArray damaged("[Settings]\nPrefix=Thee\n[TextSet1\nText--0=x\n\xff\xfe=3\n");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+
+    SettingsStore store(path);
+    QVERIFY(store.loadProblem().contains("damaged"));
+    QCOMPARE(store.read("Settings", "Prefix", "Thou"), QString("Thee")); // what could be read
+    store.write("Settings", "Var1", "new");
+    QVERIFY(store.flush().ok);
+
+    const QStringList copies = QDir(dir.path()).entryList({"Jeerkit.ini.damaged-*"});
+    QCOMPARE(copies.size(), 1);
+    QFile copy(dir.filePath(copies[0]));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), damaged);
+    SettingsStore reread(path);
+    QVERIFY(reread.loadProblem().isEmpty());
+    QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
 }
 
 QTEST_APPLESS_MAIN(TestSettingsStore)
