@@ -21,7 +21,10 @@ void loadAll(jk::PhraseBook& book, const jk::SettingsStore& store) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static QTemporaryDir dir;
+    // Memory-backed where possible: each run saves, and a disk's flush would dominate.
+    static QTemporaryDir dir(QFile::exists(QStringLiteral("/dev/shm"))
+                                 ? QStringLiteral("/dev/shm/jeerkit-fuzz-XXXXXX")
+                                 : QString());
     const QString path = dir.filePath(QStringLiteral("Jeerkit.ini"));
     QFile::remove(path);
     {
