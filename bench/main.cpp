@@ -2,7 +2,9 @@
 // tools/dev bench does.
 #include "BenchTable.h"
 #include "PauseBench.h"
+#include "ProcessBench.h"
 #include "StoreBench.h"
+#include "TypingBench.h"
 
 #include <QApplication>
 
@@ -14,8 +16,11 @@ int main(int argc, char** argv) {
     const auto add = [&rows](std::vector<jk::bench::Row> more) {
         rows.insert(rows.end(), more.begin(), more.end());
     };
-    add(jk::bench::benchStore(21));
+    add(jk::bench::benchStartupAndMemory(11));
+    add(jk::bench::benchTyping(11));
+    add(jk::bench::benchClickToLastKey(11));
     add(jk::bench::benchPause(21));
+    add(jk::bench::benchStore(21));
     jk::bench::printTable(rows);
     return 0;
 }

@@ -1,0 +1,221 @@
+#include "TypingBench.h"
+
+#include "PeerProcess.h"
+#include "StoreBench.h"
+#include "XProbe.h"
+#include "gamelink/KeyString.h"
+#include "gamelink/platform/Platform.h"
+#include "phrasebook/BuiltIns.h"
+#include "phrasebook/PhraseBook.h"
+#include "phrasebook/SettingsStore.h"
+#include "phrasebook/TextSetStore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+
+namespace jk::bench {
+
+namespace {
+
+struct Line {
+    QString name;
+    QString keyString; // what Jeerkit types
+    QString text;      // what the game must receive (Enter as a newline)
+};
+
+QString asciiText(int length, int seed) {
+    static const QString alphabet = QStringLiteral(
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,;:!?'\"-_/*=<>@#$&|");
+    QString out;
+    unsigned state = unsigned(seed) * 2654435761u + 1;
+    for (int i = 0; i < length; ++i) {
+        state = state * 1103515245u + 12345u;
+        out += alphabet[int((state >> 16) % unsigned(alphabet.size()))];
+    }
+    return out;
+}
+
+std::vector<Line> lines() {
+    const QString line76 = asciiText(76, 1);
+    const QString line1000 = asciiText(1000, 2);
+    QString mixed = asciiText(1000, 3);
+    const QString offMap = QString::fromUtf8("é€ßñüΩ日🙂");
+    const QList<uint> codePoints = offMap.toUcs4();
+    QString withOffMap;
+    for (int i = 0, k = 0; i < mixed.size(); ++i) {
+        if (i % 125 == 60 && k < codePoints.size())
+            withOffMap += QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoints[k++]), 1);
+        else
+            withOffMap += mixed[i];
+    }
+    return {
+        {QStringLiteral("76 characters + Enter"), line76 + QStringLiteral("{ENTER}"), line76 + u'\n'},
+        {QStringLiteral("1,000 ASCII characters"), line1000, line1000},
+        {QStringLiteral("1,000 characters, 8 off the keymap"), withOffMap, withOffMap},
+    };
+}
+
+// Waits until the record holds `expected` past `from`; returns whether it arrived exactly.
+bool arrived(const e2e::PeerProcess& game, std::size_t from, const QByteArray& expected,
+             QElapsedTimer& timer, double& ms) {
+    while (timer.elapsed() < 15000) {
+        const std::string record = game.record();
+        if (record.size() >= from + std::size_t(expected.size())) {
+            ms = double(timer.nsecsElapsed()) / 1e6;
+            return record.compare(from, std::string::npos, expected.constData(),
+                                  std::size_t(expected.size())) == 0;
+        }
+        QThread::usleep(200);
+    }
+    ms = double(timer.nsecsElapsed()) / 1e6;
+    return false;
+}
+
+bool focusGame(platform::Platform& desktop, const e2e::PeerProcess& game) {
+    desktop.activate(game.window());
+    for (int i = 0; i < 200 && !desktop.hasFocus(game.window()); ++i)
+        QThread::msleep(5);
+    return desktop.hasFocus(game.window());
+}
+
+QString correctness(int wrong, int runs) {
+    return wrong == 0 ? QStringLiteral("exact %1/%1").arg(runs)
+                      : QStringLiteral("%1 of %2 runs wrong").arg(wrong).arg(runs);
+}
+
+} // namespace
+
+std::vector<Row> benchTyping(int repeats) {
+    std::vector<Row> rows;
+    e2e::PeerProcess game;
+    auto desktop = platform::createPlatform();
+    if (!game.started() || !desktop->unavailableReason().empty()) {
+        rows.push_back({QStringLiteral("Typing"), {}, {}, {}, {}, {},
+                        QStringLiteral("skipped: no stand-in or no display")});
+        return rows;
+    }
+    for (const Line& line : lines()) {
+        const QByteArray expected = line.text.toUtf8();
+        Row fast{QStringLiteral("Typing: ") + line.name, QStringLiteral("ms"), {},
+                 QStringLiteral("xdotool type --delay 0"), {}, QStringLiteral("exact; ≥ 10× faster"),
+                 {}};
+        Row slow{QStringLiteral("Typing: ") + line.name, QStringLiteral("ms"), {},
+                 QStringLiteral("xdotool type (default delay)"), {}, QStringLiteral("exact"), {}};
+        int wrong = 0, wrongFast = 0, wrongSlow = 0;
+        const auto keys = ParseKeyString(line.keyString);
+        for (int r = 0; r < repeats; ++r) {
+            focusGame(*desktop, game);
+            double ms = 0;
+            std::size_t from = game.recordSize();
+            QElapsedTimer timer;
+            timer.start();
+            desktop->type(keys);
+            wrong += arrived(game, from, expected, timer, ms) ? 0 : 1;
+            fast.ours.values.push_back(ms);
+            slow.ours.values.push_back(ms);
+
+            for (const bool delayed : {false, true}) {
+                if (delayed && r >= 3)
+                    continue; // the default delay costs seconds a run; a few runs tell enough
+                focusGame(*desktop, game);
+                from = game.recordSize();
+                QStringList args{QStringLiteral("type")};
+                if (!delayed)
+                    args << QStringLiteral("--delay") << QStringLiteral("0");
+                args << QStringLiteral("--") << line.text;
+                timer.restart();
+                QProcess::execute(QStringLiteral("xdotool"), args);
+                const bool ok = arrived(game, from, expected, timer, ms);
+                (delayed ? slow : fast).anchor.values.push_back(ms);
+                (delayed ? wrongSlow : wrongFast) += ok ? 0 : 1;
+                // Whatever xdotool got wrong may still be arriving; let it settle.
+                QThread::msleep(ok ? 0 : 300);
+            }
+        }
+        const int slowRuns = std::min(repeats, 3);
+        fast.note = QStringLiteral("Jeerkit %1; xdotool %2")
+                        .arg(correctness(wrong, repeats), correctness(wrongFast, repeats));
+        slow.note = QStringLiteral("xdotool %1").arg(correctness(wrongSlow, slowRuns));
+        rows.push_back(fast);
+        rows.push_back(slow);
+    }
+    desktop->releaseKeyboard();
+    return rows;
+}
+
+std::vector<Row> benchClickToLastKey(int repeats) {
+    Row row{QStringLiteral("Click on a numbered button to last key (76 characters + Enter)"),
+            QStringLiteral("ms"), {}, {}, {}, QStringLiteral("≤ 115 ms (100 ms is the pause)"), {}};
+    e2e::PeerProcess game;
+    if (!game.started()) {
+        row.note = QStringLiteral("skipped: no stand-in");
+        return {row};
+    }
+    // A store whose entry 1 is a 76-character line with Enter, and the main window placed
+    // clear of the game's window.
+    QTemporaryDir config;
+    QDir().mkpath(config.filePath(QStringLiteral("Jeerkit")));
+    const QString path = config.filePath(QStringLiteral("Jeerkit/Jeerkit.ini"));
+    const QString text = asciiText(76, 7);
+    {
+        PhraseBook book;
+        LoadBuiltIns(book);
+        SettingsStore store(path);
+        for (int n = 1; n <= SetCount; ++n)
+            LoadTextSet(book, store, n);
+        book.EntryLong[0][0] = text;
+        book.EntryStyle[0][0] = Say;
+        book.EntryEnter[0][0] = 1;
+        for (int n = 1; n <= SetCount; ++n)
+            SaveTextSet(book, store, n);
+        store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("9000"));
+        store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
+        store.flush();
+    }
+    QProcess jeerkit;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    jeerkit.setProcessEnvironment(env);
+    jeerkit.start(QStringLiteral(JEERKIT_EXE), {});
+    XProbe x;
+    std::uint64_t window = 0;
+    for (int i = 0; i < 4000 && !window; ++i) {
+        window = x.viewableWindowOf(pid_t(jeerkit.processId()), "Jeerkit 2.0");
+        QThread::msleep(5);
+    }
+    int rootX = 0, rootY = 0;
+    if (!window || !x.rootPosition(window, 6 + 11, 66 + 10, rootX, rootY)) {
+        row.note = QStringLiteral("skipped: Jeerkit's window did not show");
+        jeerkit.kill();
+        jeerkit.waitForFinished();
+        return {row};
+    }
+    QThread::msleep(300);
+    const QByteArray expected = (text + u'\n').toUtf8();
+    int wrong = 0;
+    for (int r = 0; r < repeats; ++r) {
+        x.moveTo(rootX, rootY);
+        QThread::msleep(150); // the pointer has arrived; only the click is timed
+        const std::size_t from = game.recordSize();
+        QElapsedTimer timer;
+        timer.start();
+        x.click(rootX, rootY);
+        double ms = 0;
+        wrong += arrived(game, from, expected, timer, ms) ? 0 : 1;
+        row.ours.values.push_back(ms);
+        QThread::msleep(100);
+    }
+    row.note = correctness(wrong, repeats);
+    ::kill(pid_t(jeerkit.processId()), SIGTERM);
+    if (!jeerkit.waitForFinished(10000))
+        jeerkit.kill();
+    return {row};
+}
+
+} // namespace jk::bench

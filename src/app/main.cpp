@@ -1,0 +1,82 @@
+#include "curse/RandomSource.h"
+#include "gamelink/GameLink.h"
+#include "gamelink/platform/Platform.h"
+#include "phrasebook/PhraseBook.h"
+#include "phrasebook/SettingsStore.h"
+#include "ui/FormMain.h"
+#include "ui/MessageBoxPrompts.h"
+#include "ui/StoreKeeper.h"
+#include "ui/UiContext.h"
+
+#include "SingleInstance.h"
+#ifndef Q_OS_WIN
+#include "SignalBridge.h"
+#endif
+
+#include <QApplication>
+#include <QMessageBox>
+
+int main(int argc, char* argv[]) {
+#ifdef Q_OS_LINUX
+    // Keystrokes go to the game through X11, so the windows must live on the X display too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Jeerkit"));
+    QApplication::setOrganizationName(QStringLiteral("Jeerkit"));
+    // Switching windows hides one after showing the next; the program ends only through a
+    // window's close sequence.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString storePath = jk::SettingsStore::defaultPath();
+    // A second program on the same store would overwrite this one's edits: it brings the
+    // running one to the front instead.
+    jk::SingleInstance instance(storePath);
+    if (!instance.claim())
+        return 0;
+
+    jk::PhraseBook book;
+    jk::SettingsStore store(storePath);
+    const std::unique_ptr<jk::platform::Platform> platform = jk::platform::createPlatform();
+    jk::ClockSeededRandom random;
+
+    jk::FormMain* mainWindow = nullptr;
+    // Boxes stay above the window the player works in, which may be top-most.
+    auto parentWindow = [&mainWindow]() -> QWidget* {
+        return mainWindow ? mainWindow->modes().activeWidget() : nullptr;
+    };
+    jk::GameLink link(book, *platform, random, [&parentWindow](const QString& text) {
+        QMessageBox::warning(parentWindow(), QStringLiteral("Jeerkit"), text);
+    });
+    jk::MessageBoxPrompts prompts(parentWindow);
+    jk::StoreKeeper keeper(store, prompts);
+    jk::UiContext ui{book, store, *platform, link, random, prompts, keeper, [] {
+                         QCoreApplication::exit(0);
+                     }};
+
+    jk::FormMain form(ui);
+    mainWindow = &form;
+    if (const QString problem = store.loadProblem(); !problem.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), problem);
+    form.Form_Load();
+    if (!form.modes().handedOver())
+        form.modes().showMain();
+
+    QObject::connect(&instance, &jk::SingleInstance::activationRequested, &form, [&form] {
+        if (QWidget* shown = form.modes().activeWidget()) {
+            shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+            shown->raise();
+            shown->activateWindow();
+        }
+    });
+#ifndef Q_OS_WIN
+    // Ending the session or a kill ends the program as closing its window would.
+    jk::SignalBridge signals_;
+    QObject::connect(&signals_, &jk::SignalBridge::terminationRequested, &form,
+                     [&form] { form.modes().closeActive(); });
+#endif
+    const int status = QApplication::exec();
+    platform->releaseKeyboard();
+    return status;
+}

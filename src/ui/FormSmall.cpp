@@ -1,0 +1,160 @@
+#include "ui/FormSmall.h"
+
+#include "gamelink/GameLink.h"
+#include "phrasebook/PhraseBook.h"
+#include "ui/Appearance.h"
+#include "ui/MouseMoveRelay.h"
+#include "ui/TextSetSelector.h"
+#include "ui/Twips.h"
+#include "ui/UiContext.h"
+#include "ui/WindowModes.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace jk {
+
+FormSmall::FormSmall(UiContext& ui, WindowModes& modes)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint)
+    , ui_(ui)
+    , modes_(modes) {
+    setWindowTitle(QStringLiteral("Jeerkit "));
+    setWindowIcon(look::windowIcon());
+    setFixedSize(twipsToPixels(2340), twipsToPixels(6870));
+    setFont(look::sansFont(true));
+    look::paintBlack(*this);
+
+    Command1 = new QPushButton(QStringLiteral("Curse !"), this);
+    place(*Command1, 90, 120, 2190, 795);
+
+    ComboTextSet = new QComboBox(this);
+    place(*ComboTextSet, 90, 960, 2175, 315);
+
+    LabelFullText = new QLabel(
+        QStringLiteral("Move the mouse over the texts or the numbered buttons to see full texts"),
+        this);
+    LabelFullText->setTextFormat(Qt::PlainText);
+    LabelFullText->setWordWrap(true);
+    LabelFullText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    look::paintWhite(*LabelFullText);
+    place(*LabelFullText, 90, 1350, 2175, 615);
+
+    buttonMoves_ = new MouseMoveRelay([this](int i) { Command2_MouseMove(i); }, this);
+    labelMoves_ = new MouseMoveRelay([this](int i) { TextShort_MouseMove(i); }, this);
+    for (int i = 0; i < EntryCount; ++i) {
+        const int column = i < 12 ? 0 : 1;
+        const int top = 2040 + 360 * (i % 12);
+        auto* send = new QPushButton(look::entryCaption(i), this);
+        send->setFont(look::numberFont());
+        place(*send, column == 0 ? 90 : 1230, top, 330, 315);
+        Command2[i] = send;
+        buttonMoves_->watch(*send, i);
+
+        auto* label = new QLineEdit(this);
+        label->setFont(look::sansFont(false));
+        look::liftLengthLimit(*label);
+        place(*label, column == 0 ? 450 : 1590, top, 690, 315);
+        TextShort[i] = label;
+        labelMoves_->watch(*label, i);
+    }
+
+    Command3 = new QPushButton(QStringLiteral("Display tiny window"), this);
+    place(*Command3, 90, 6360, 2190, 435);
+
+    QWidget* previous = Command1;
+    auto chain = [&previous](QWidget* next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    chain(ComboTextSet);
+    for (QPushButton* send : Command2)
+        chain(send);
+    for (QLineEdit* label : TextShort)
+        chain(label);
+    chain(Command3);
+    Command1->setFocus();
+
+    selector_ = std::make_unique<TextSetSelector>(*ComboTextSet, ui_, false,
+                                                  [this](qint16 set) { ShowTextSet(set); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    for (int i = 0; i < EntryCount; ++i) {
+        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+        connect(TextShort[i], &QLineEdit::textChanged, this, [this, i] { TextShort_Change(i); });
+    }
+}
+
+FormSmall::~FormSmall() = default;
+
+void FormSmall::Form_Load() {
+    modes_.restorePosition(*this);
+    selector_->refill();
+    selector_->select(ui_.book.CurrentTextSet);
+}
+
+void FormSmall::Form_Activate() {
+    modes_.activated(*this);
+    // Names may have changed in the main window since the last time.
+    selector_->refill();
+    ShowTextSet(ui_.book.CurrentTextSet);
+}
+
+void FormSmall::Form_Deactivate() {
+    modes_.storePosition(*this);
+}
+
+void FormSmall::Form_Unload() {
+    modes_.closeFrom(*this);
+}
+
+void FormSmall::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void FormSmall::ShowTextSet(qint16 set) {
+    selector_->select(ui_.book.CurrentTextSet);
+    if (!PhraseBook::isSetIndex(set))
+        return;
+    for (int i = 0; i < EntryCount; ++i) {
+        TextShort[i]->setText(ui_.book.EntryShort[set][i]);
+        TextShort[i]->setCursorPosition(0); // read from the start
+    }
+}
+
+void FormSmall::Command1_Click() {
+    ui_.link.SendCurse();
+}
+
+void FormSmall::Command2_Click(int index) {
+    ui_.link.SendEntry(static_cast<qint16>(index));
+}
+
+void FormSmall::Command3_Click() {
+    modes_.switchFrom(*this);
+}
+
+void FormSmall::Command2_MouseMove(int index) {
+    showFullText(index);
+}
+
+void FormSmall::TextShort_MouseMove(int index) {
+    showFullText(index);
+}
+
+void FormSmall::showFullText(int index) {
+    if (ui_.book.hasCurrentSet())
+        LabelFullText->setText(ui_.book.EntryLong[ui_.book.CurrentTextSet][index]);
+}
+
+void FormSmall::TextShort_Change(int index) {
+    if (ui_.book.hasCurrentSet())
+        ui_.book.EntryShort[ui_.book.CurrentTextSet][index] = TextShort[index]->text();
+}
+
+} // namespace jk

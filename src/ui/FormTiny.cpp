@@ -1,0 +1,129 @@
+#include "ui/FormTiny.h"
+
+#include "gamelink/GameLink.h"
+#include "phrasebook/PhraseBook.h"
+#include "ui/Appearance.h"
+#include "ui/MouseMoveRelay.h"
+#include "ui/TextSetSelector.h"
+#include "ui/Twips.h"
+#include "ui/UiContext.h"
+#include "ui/WindowModes.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace jk {
+
+FormTiny::FormTiny(UiContext& ui, WindowModes& modes)
+    : QWidget(nullptr, Qt::Window)
+    , ui_(ui)
+    , modes_(modes) {
+    setWindowTitle(QStringLiteral("Jeerkit"));
+    setWindowIcon(look::windowIcon());
+    // Sizable, but the controls stay where they are: no layout.
+    resize(twipsToPixels(6150), twipsToPixels(975));
+
+    const QFont bold = look::sansFont(true);
+    Command3 = new QPushButton(QStringLiteral("Big"), this);
+    Command3->setFont(bold);
+    place(*Command3, 0, 0, 720, 615);
+
+    Command1 = new QPushButton(QStringLiteral("Curse !"), this);
+    Command1->setFont(bold);
+    place(*Command1, 720, 0, 1470, 615);
+
+    ComboTextSet = new QComboBox(this);
+    ComboTextSet->setFont(bold);
+    place(*ComboTextSet, 0, 630, 2175, 315);
+
+    buttonMoves_ = new MouseMoveRelay([this](int i) { Command2_MouseMove(i); }, this);
+    for (int i = 0; i < EntryCount; ++i) {
+        auto* send = new QPushButton(look::entryCaption(i), this);
+        send->setFont(look::numberFont());
+        place(*send, 2190 + 330 * (i % 12), i < 12 ? 0 : 300, 330, 315);
+        Command2[i] = send;
+        buttonMoves_->watch(*send, i);
+    }
+
+    LabelFullText = new QLabel(
+        QStringLiteral("Move the mouse over the texts or the numbered buttons to see full texts"),
+        this);
+    LabelFullText->setTextFormat(Qt::PlainText);
+    LabelFullText->setWordWrap(true);
+    LabelFullText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelFullText->setFont(bold);
+    look::paintWhite(*LabelFullText);
+    place(*LabelFullText, 2190, 600, 3975, 375);
+    // The label lies under the lower row of buttons, which overlap it by a pixel.
+    LabelFullText->lower();
+
+    QWidget* previous = Command1;
+    auto chain = [&previous](QWidget* next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (QPushButton* send : Command2)
+        chain(send);
+    chain(ComboTextSet);
+    chain(Command3);
+    Command1->setFocus();
+
+    selector_ = std::make_unique<TextSetSelector>(*ComboTextSet, ui_, false,
+                                                  [this](qint16 set) { ShowTextSet(set); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    for (int i = 0; i < EntryCount; ++i)
+        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+}
+
+FormTiny::~FormTiny() = default;
+
+void FormTiny::Form_Load() {
+    modes_.restorePosition(*this);
+    selector_->refill();
+    selector_->select(ui_.book.CurrentTextSet);
+}
+
+void FormTiny::Form_Activate() {
+    modes_.activated(*this);
+    selector_->refill();
+    ShowTextSet(ui_.book.CurrentTextSet);
+}
+
+void FormTiny::Form_Deactivate() {
+    modes_.storePosition(*this);
+}
+
+void FormTiny::Form_Unload() {
+    modes_.closeFrom(*this);
+}
+
+void FormTiny::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void FormTiny::ShowTextSet(qint16 /*set*/) {
+    selector_->select(ui_.book.CurrentTextSet);
+}
+
+void FormTiny::Command1_Click() {
+    ui_.link.SendCurse();
+}
+
+void FormTiny::Command2_Click(int index) {
+    ui_.link.SendEntry(static_cast<qint16>(index));
+}
+
+void FormTiny::Command3_Click() {
+    modes_.switchFrom(*this);
+}
+
+void FormTiny::Command2_MouseMove(int index) {
+    if (ui_.book.hasCurrentSet())
+        LabelFullText->setText(ui_.book.EntryLong[ui_.book.CurrentTextSet][index]);
+}
+
+} // namespace jk

@@ -1,0 +1,192 @@
+#include "ui/WindowModes.h"
+
+#include "gamelink/platform/Platform.h"
+#include "phrasebook/PhraseBook.h"
+#include "phrasebook/SettingsLayout.h"
+#include "phrasebook/SettingsStore.h"
+#include "phrasebook/StoredValue.h"
+#include "phrasebook/TextSetStore.h"
+#include "ui/ModeWindow.h"
+#include "ui/StoreKeeper.h"
+#include "ui/Twips.h"
+#include "ui/UiContext.h"
+
+#include <QWidget>
+
+namespace jk {
+
+namespace {
+
+struct PositionKeys {
+    const QString& top;
+    const QString& left;
+};
+
+PositionKeys positionKeys(int windowSize) {
+    switch (windowSize) {
+    case 2:
+        return {layout::SmallTop, layout::SmallLeft};
+    case 3:
+        return {layout::TinyTop, layout::TinyLeft};
+    default:
+        return {layout::MainTop, layout::MainLeft};
+    }
+}
+
+// The cycle of the switch buttons: main -> small -> tiny -> main.
+int nextWindowSize(int windowSize) {
+    return windowSize % 3 + 1;
+}
+
+bool isNormal(const QWidget& widget) {
+    return !(widget.windowState() &
+             (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+// A position that is not a number counts as missing.
+float readPosition(const SettingsStore& store, const QString& key) {
+    return stored::parseSingle(store.read(layout::Settings, key, QStringLiteral("0")))
+        .value_or(0.0f);
+}
+
+} // namespace
+
+WindowModes::WindowModes(UiContext& ui)
+    : ui_(ui) {}
+
+void WindowModes::setWindows(ModeWindow& main, Create create) {
+    windows_[1] = &main;
+    create_ = std::move(create);
+}
+
+int WindowModes::windowSizeNumber(const QString& stored) {
+    // Compared as a number; anything else, a text that is no number included, means main.
+    const std::optional<float> value = stored::parseSingle(stored);
+    if (value && (*value == 2.0f || *value == 3.0f))
+        return static_cast<int>(*value);
+    return 1;
+}
+
+bool WindowModes::startIn(const QString& storedWindowSize) {
+    const int size = windowSizeNumber(storedWindowSize);
+    if (size == 1)
+        return false;
+    handedOver_ = true;
+    show(obtain(size));
+    return true;
+}
+
+void WindowModes::showMain() {
+    show(*windows_[1]);
+}
+
+ModeWindow* WindowModes::window(int windowSize) const {
+    return windowSize >= 1 && windowSize <= 3 ? windows_[std::size_t(windowSize)] : nullptr;
+}
+
+QWidget* WindowModes::activeWidget() const {
+    return active_ ? &active_->widget() : nullptr;
+}
+
+ModeWindow& WindowModes::obtain(int windowSize) {
+    ModeWindow*& slot = windows_[std::size_t(windowSize)];
+    if (!slot) {
+        slot = &create_(windowSize);
+        slot->Form_Load();
+    }
+    return *slot;
+}
+
+void WindowModes::show(ModeWindow& target) {
+    QWidget& widget = target.widget();
+    widget.show();
+    widget.raise();
+    widget.activateWindow();
+    ModeWindow* source = active_;
+    active_ = &target;
+    if (source && source != &target)
+        source->Form_Deactivate();
+    target.Form_Activate();
+}
+
+void WindowModes::switchFrom(ModeWindow& source) {
+    ModeWindow& target = obtain(nextWindowSize(source.windowSize()));
+    show(target);
+    source.widget().hide();
+}
+
+void WindowModes::returnTo(ModeWindow& window) {
+    window.widget().activateWindow();
+    active_ = &window;
+    window.Form_Activate();
+}
+
+void WindowModes::activated(ModeWindow& window) {
+    ui_.store.write(layout::Settings, layout::WindowSize, QString::number(window.windowSize()));
+    applyTopMost(window.widget());
+    ui_.keeper.flushDuringRun();
+}
+
+void WindowModes::restorePosition(ModeWindow& window) {
+    const PositionKeys keys = positionKeys(window.windowSize());
+    const float top = readPosition(ui_.store, keys.top);
+    const float left = readPosition(ui_.store, keys.left);
+    // Used as stored, also far off the screen: the player may have had a larger desktop.
+    window.widget().move(twipsToPixels(left), twipsToPixels(top));
+}
+
+void WindowModes::storePosition(ModeWindow& window) {
+    QWidget& widget = window.widget();
+    if (!isNormal(widget))
+        return;
+    const PositionKeys keys = positionKeys(window.windowSize());
+    const QPoint position = widget.pos(); // the outer frame's top-left corner
+    ui_.store.write(layout::Settings, keys.top, stored::formatSingle(pixelsToTwips(position.y())));
+    ui_.store.write(layout::Settings, keys.left, stored::formatSingle(pixelsToTwips(position.x())));
+}
+
+void WindowModes::applyTopMost(QWidget& window) {
+    setTopMost(window, ui_.book.AlwaysOnTop);
+}
+
+void WindowModes::setTopMost(QWidget& window, bool onTop) {
+    ui_.platform.setTopMost(static_cast<platform::WindowId>(window.winId()), onTop);
+}
+
+void WindowModes::closeActive() {
+    if (active_)
+        closeFrom(*active_);
+    else if (!ending_) {
+        ending_ = true;
+        ui_.endProgram();
+    }
+}
+
+bool WindowModes::closeFrom(ModeWindow& window) {
+    if (ending_)
+        return false;
+    ending_ = true;
+    PhraseBook& book = ui_.book;
+    SettingsStore& store = ui_.store;
+    const QString current = QString::number(book.CurrentTextSet);
+    if (window.windowSize() == 1) {
+        store.write(layout::Settings, layout::CurrentTextSet, current);
+        storePosition(window);
+    } else {
+        storePosition(window);
+        if (book.CurrentTextSet >= 0)
+            store.write(layout::Settings, layout::CurrentTextSet, current);
+    }
+    for (int n = 1; n <= SetCount; ++n)
+        SaveTextSet(book, store, n);
+    ui_.keeper.flushAtClose();
+
+    // Every window goes at once; none of the others runs its own close handling.
+    for (ModeWindow* w : windows_)
+        if (w)
+            w->widget().hide();
+    ui_.endProgram();
+    return true;
+}
+
+} // namespace jk

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QWidget;
+
+namespace jk {
+
+class ModeWindow;
+struct UiContext;
+
+// The rules the three working windows follow together: which one is shown and active,
+// switching main -> small -> tiny -> main, where each one is placed and when that is
+// remembered, the always-on-top layer, and the close sequence that ends the program.
+//
+// Activation is driven from here, not from the window manager's notion of the active
+// window: Form_Activate and Form_Deactivate run exactly when the active one of the program's
+// own windows changes, so the player clicking into the game and back stores nothing.
+class WindowModes {
+public:
+    // Creates the small (2) or tiny (3) window the first time it is needed.
+    using Create = std::function<ModeWindow&(int windowSize)>;
+
+    explicit WindowModes(UiContext& ui);
+
+    // The main window exists from the start; the other two are made by create.
+    void setWindows(ModeWindow& main, Create create);
+
+    // Last step of the start-up sequence: shows the small or tiny window when that is the
+    // stored size (the main window then stays hidden). True when it handed over.
+    bool startIn(const QString& storedWindowSize);
+    bool handedOver() const { return handedOver_; }
+    // Shows the main window at start-up and activates it.
+    void showMain();
+
+    // Command3_Click of every window: show the next window in the cycle, hide this one.
+    void switchFrom(ModeWindow& source);
+    // The program's active window returns to this one (the about box closed).
+    void returnTo(ModeWindow& window);
+
+    // The first duties of every Form_Activate: store "WindowSize", apply the top-most state.
+    void activated(ModeWindow& window);
+    // Form_Load of every window: its position from its two keys.
+    void restorePosition(ModeWindow& window);
+    // Its position under its two keys, when its state is normal.
+    void storePosition(ModeWindow& window);
+
+    // Top-most or not, as AlwaysOnTop says.
+    void applyTopMost(QWidget& window);
+    void setTopMost(QWidget& window, bool onTop);
+
+    // Form_Unload of every window: its close sequence, then the program ends. Returns false
+    // when the program is already ending and the close needs no handling.
+    bool closeFrom(ModeWindow& window);
+    // An orderly ending asked for from outside (the session ends, a termination signal):
+    // the close sequence of the window the player works in.
+    void closeActive();
+    bool ending() const { return ending_; }
+
+    // The one of the three windows that the player works in (nullptr before start-up).
+    ModeWindow* active() const { return active_; }
+    QWidget* activeWidget() const;
+    // The window of a size, nullptr while it has not been created.
+    ModeWindow* window(int windowSize) const;
+
+    // Parsing of stored values, shared with the windows.
+    static int windowSizeNumber(const QString& stored);
+
+private:
+    ModeWindow& obtain(int windowSize);
+    void show(ModeWindow& target);
+
+    UiContext& ui_;
+    Create create_;
+    std::array<ModeWindow*, 4> windows_{}; // by window size, 1..3
+    ModeWindow* active_ = nullptr;
+    bool handedOver_ = false;
+    bool ending_ = false;
+};
+
+} // namespace jk
