@@ -57,6 +57,16 @@ int main(int argc, char* argv[]) {
 
     jk::FormMain form(ui);
     mainWindow = &form;
+#ifndef Q_OS_WIN
+    // A kill or a hang-up ends the program as closing its window would. Installed before any
+    // window shows; a signal that arrives during start-up is handled once the loop runs.
+    jk::SignalBridge signals_;
+    QObject::connect(&signals_, &jk::SignalBridge::terminationRequested, &form,
+                     [&form] { form.modes().closeActive(); });
+#endif
+    // The desktop session ending saves like closing the window.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form] { form.modes().closeActive(); });
     if (const QString problem = store.loadProblem(); !problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), problem);
     form.Form_Load();
@@ -70,12 +80,6 @@ int main(int argc, char* argv[]) {
             shown->activateWindow();
         }
     });
-#ifndef Q_OS_WIN
-    // Ending the session or a kill ends the program as closing its window would.
-    jk::SignalBridge signals_;
-    QObject::connect(&signals_, &jk::SignalBridge::terminationRequested, &form,
-                     [&form] { form.modes().closeActive(); });
-#endif
     const int status = QApplication::exec();
     platform->releaseKeyboard();
     return status;

@@ -1,0 +1,266 @@
+// The whole program on a real X server with a window manager, worked like a player: every
+// window sends to the stand-in game, nested sends, the game taking the focus, orderly
+// endings by signal, and a second start.
+#include "E2eWait.h"
+#include "PeerProcess.h"
+#include "ProgramProcess.h"
+#include "XDisplayProbe.h"
+
+#include "phrasebook/SettingsLayout.h"
+#include "phrasebook/SettingsStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+
+using namespace jk;
+using namespace jk::e2e;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Point {
+    int x, y;
+};
+
+// Centres of the numbered buttons and "Curse !", in client pixels, per window size.
+Point button(int size, int entry) {
+    switch (size) {
+    case 2:
+        return entry < 12 ? Point{17, 146 + 24 * entry} : Point{93, 146 + 24 * (entry - 12)};
+    case 3:
+        return entry < 12 ? Point{157 + 22 * entry, 10} : Point{157 + 22 * (entry - 12), 30};
+    default:
+        return {17, 76 + 22 * entry};
+    }
+}
+
+Point curseButton(int size) {
+    return size == 2 ? Point{79, 34} : size == 3 ? Point{97, 20} : Point{49, 45};
+}
+
+QString titleOf(int size) {
+    return size == 2   ? QStringLiteral("Jeerkit ")
+           : size == 3 ? QStringLiteral("Jeerkit")
+                       : QStringLiteral("Jeerkit 2.0");
+}
+
+// Entries of set 1, and what the game must receive for each.
+struct Phrase {
+    int style, enter;
+    QString text, received;
+};
+const QList<Phrase> Phrases = {
+    {0, 1, "Hail (friend) <var1>!", "Hail [friend] Bob!\n"},
+    {1, 1, "bows", ": bows\n"},
+    {2, 1, "Help!", "! Help!\n"},
+    {3, 1, "psst <var2>", "; psst (x)\n"},
+    {4, 1, "wave", "`wave\n"},
+    {0, 1, QString::fromUtf8("Grüße, très café — 5€ ~ `tick`"),
+     QString::fromUtf8("Grüße, très café — 5€ \n `tick`\n")},
+    {7, 1, "{{}braces{}}", "{braces}\n"},
+};
+
+// A store with the phrases above, the variables, and every window placed clear of the game.
+void prepare(ProgramProcess& program, int windowSize) {
+    SettingsStore& store = program.store();
+    for (int e = 0; e < Phrases.size(); ++e) {
+        store.write("TextSet1", layout::style(e), QString::number(Phrases[e].style));
+        store.write("TextSet1", layout::enter(e), QString::number(Phrases[e].enter));
+        store.write("TextSet1", layout::text(e), Phrases[e].text);
+    }
+    store.write(layout::Settings, layout::var(1), "Bob");
+    store.write(layout::Settings, layout::var(2), "(x)");
+    store.write(layout::Settings, layout::WindowSize, QString::number(windowSize));
+    for (const QString& key : {layout::MainLeft, layout::SmallLeft, layout::TinyLeft})
+        store.write(layout::Settings, key, "10500");
+    for (const QString& key : {layout::MainTop, layout::SmallTop, layout::TinyTop})
+        store.write(layout::Settings, key, "1500");
+    QVERIFY(store.flush().ok);
+}
+
+// The window manager places the game where it likes; keep it clear of Jeerkit's windows.
+void parkGame(const PeerProcess& game) {
+    QProcess::execute("xdotool",
+                      {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void everyWindowSendsExactly_data();
+    void everyWindowSendsExactly();
+    void nestedSendsBothArrive();
+    void gameTakingFocusStoresNothing_data();
+    void gameTakingFocusStoresNothing();
+    void signalsSaveLikeClosing_data();
+    void signalsSaveLikeClosing();
+    void secondStartLeavesFirstAlone();
+};
+
+void TestProgram::everyWindowSendsExactly_data() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("main") << 1;
+    QTest::newRow("small") << 2;
+    QTest::newRow("tiny") << 3;
+}
+
+void TestProgram::everyWindowSendsExactly() {
+    QFETCH(int, size);
+    PeerProcess game;
+    QVERIFY2(game.started(), game.error().c_str());
+    parkGame(game);
+    ProgramProcess program;
+    prepare(program, size);
+    QVERIFY2(program.start(titleOf(size)), qPrintable(program.errorOutput()));
+    QThread::msleep(300);
+
+    for (int e = 0; e < Phrases.size(); ++e) {
+        const std::size_t from = game.recordSize();
+        const Point p = button(size, e);
+        program.clickClient(program.window(), p.x, p.y);
+        const std::string expected = Phrases[e].received.toStdString();
+        const std::string got = game.waitForText(from, expected, 10s);
+        if (QString::fromStdString(got) != Phrases[e].received &&
+            qEnvironmentVariableIsSet("JK_SHOT"))
+            QProcess::execute("import", {"-window", "root", "/tmp/jk-fail.png"});
+        QCOMPARE(QString::fromStdString(got), Phrases[e].received);
+    }
+    const std::size_t from = game.recordSize();
+    const Point c = curseButton(size);
+    program.clickClient(program.window(), c.x, c.y);
+    const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 10s));
+    QVERIFY2(QRegularExpression("^Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$").match(curse).hasMatch(),
+             qPrintable(curse));
+
+    program.signal(SIGTERM);
+    QCOMPARE(program.waitForExit(), 0);
+}
+
+void TestProgram::nestedSendsBothArrive() {
+    PeerProcess game;
+    QVERIFY2(game.started(), game.error().c_str());
+    parkGame(game);
+    ProgramProcess program;
+    prepare(program, 1);
+    QVERIFY(program.start());
+    QThread::msleep(300);
+    const std::size_t from = game.recordSize();
+    const Point first = button(1, 1), second = button(1, 4);
+    program.clickClient(program.window(), first.x, first.y);
+    QThread::msleep(20); // inside the first send's 100 ms pause
+    program.clickClient(program.window(), second.x, second.y);
+    const std::string got = game.waitForText(from, ": bows\n", 10s);
+    QCOMPARE(QString::fromStdString(got), QString("`wave\n: bows\n"));
+    program.signal(SIGTERM);
+    QCOMPARE(program.waitForExit(), 0);
+}
+
+void TestProgram::gameTakingFocusStoresNothing_data() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("main") << 1;
+    QTest::newRow("small") << 2;
+    QTest::newRow("tiny") << 3;
+}
+
+void TestProgram::gameTakingFocusStoresNothing() {
+    QFETCH(int, size);
+    PeerProcess game;
+    QVERIFY2(game.started(), game.error().c_str());
+    parkGame(game);
+    ProgramProcess program;
+    prepare(program, size);
+    QVERIFY(program.start(titleOf(size)));
+    QThread::msleep(500);
+    const QByteArray before = fileBytes(program.storePath());
+    const QDateTime modified = QFileInfo(program.storePath()).lastModified();
+
+    for (int round = 0; round < 3; ++round) {
+        program.activate(game.window());
+        QVERIFY(waitUntil([&] { return program.hasFocus(game.window()); }));
+        program.activate(program.window());
+        QVERIFY(waitUntil([&] { return program.hasFocus(program.window()); }));
+    }
+    QThread::msleep(300);
+    QCOMPARE(QFileInfo(program.storePath()).lastModified(), modified);
+    QCOMPARE(fileBytes(program.storePath()), before);
+    program.signal(SIGTERM);
+    QCOMPARE(program.waitForExit(), 0);
+}
+
+void TestProgram::signalsSaveLikeClosing_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestProgram::signalsSaveLikeClosing() {
+    QFETCH(int, signalNumber);
+    XDisplayProbe probe;
+    const std::string keymapBefore = probe.keymapDump();
+    PeerProcess game;
+    QVERIFY2(game.started(), game.error().c_str());
+    parkGame(game);
+    ProgramProcess program;
+    prepare(program, 1);
+    QVERIFY(program.start());
+    QThread::msleep(300);
+
+    // An edit the store has not seen: replace the long text of row 1.
+    program.clickClient(program.window(), 200, 76);
+    QVERIFY(waitUntil([&] { return program.hasFocus(program.window()); }));
+    QThread::msleep(200); // the click has reached the row's box
+    program.type("{END}+{HOME}edited before the signal");
+    QThread::msleep(300);
+    // A phrase with characters off the keymap leaves spare keys bound for a while.
+    const std::size_t from = game.recordSize();
+    const Point p = button(1, 5);
+    program.clickClient(program.window(), p.x, p.y);
+    game.waitForText(from, "`tick`\n", 10s);
+
+    program.signal(signalNumber);
+    QCOMPARE(program.waitForExit(), 0);
+    program.reopenStore();
+    QCOMPARE(program.store().read("TextSet1", layout::text(0), ""),
+             QString("edited before the signal"));
+    QCOMPARE(program.store().read("TextSet30", layout::enter(23), "missing"), QString("1"));
+    QCOMPARE(probe.keymapDump(), keymapBefore);
+}
+
+void TestProgram::secondStartLeavesFirstAlone() {
+    ProgramProcess first;
+    prepare(first, 1);
+    QVERIFY(first.start());
+    QThread::msleep(300);
+    const QByteArray before = fileBytes(first.storePath());
+
+    ProgramProcess second(first.configHome());
+    QVERIFY(!second.start()); // shows no window of its own
+    QCOMPARE(second.waitForExit(), 0);
+    QCOMPARE(fileBytes(first.storePath()), before);
+    QVERIFY(first.running());
+
+    // A program that crashed leaves its lock behind; the next start is not stopped by it.
+    first.signal(SIGKILL);
+    first.waitForExit();
+    ProgramProcess third(first.configHome());
+    QVERIFY(third.start());
+    third.signal(SIGTERM);
+    QCOMPARE(third.waitForExit(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
