@@ -1,7 +1,7 @@
 #include "ProcessBench.h"
 
 #include "StoreBench.h"
-#include "XProbe.h"
+#include "XWindows.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,7 +32,6 @@ double peakResidentKiB(qint64 pid) {
 }
 
 Launch launch(const QString& program, const QString& titlePrefix, const QString& configHome) {
-    XProbe x;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
@@ -46,7 +45,7 @@ Launch launch(const QString& program, const QString& titlePrefix, const QString&
     if (!process.waitForStarted())
         return result;
     while (timer.elapsed() < 20000) {
-        if (x.viewableWindowOf(pid_t(process.processId()), titlePrefix.toStdString())) {
+        if (e2e::viewableWindowOf(process.processId(), titlePrefix.toStdString())) {
             result.startMs = double(timer.nsecsElapsed()) / 1e6;
             break;
         }
@@ -67,14 +66,26 @@ std::vector<Row> benchStartupAndMemory(int repeats) {
     const QString bare = QStringLiteral(BARE_WINDOW_EXE);
     const QString title = QStringLiteral("Jeerkit 2.0");
     Row emptyStart{QStringLiteral("Start-up to main window shown, empty store"),
-                   QStringLiteral("ms"), {}, QStringLiteral("bare Qt window, same widgets"), {},
-                   QStringLiteral("≤ 1.25 × anchor"), {}};
+                   QStringLiteral("ms"),
+                   {},
+                   QStringLiteral("bare Qt window, same widgets"),
+                   {},
+                   QStringLiteral("≤ 1.25 × anchor"),
+                   {}};
     Row fullStart{QStringLiteral("Start-up to main window shown, full store"),
-                  QStringLiteral("ms"), {}, QStringLiteral("bare Qt window, same widgets"), {},
-                  QStringLiteral("≤ 1.25 × anchor"), {}};
+                  QStringLiteral("ms"),
+                  {},
+                  QStringLiteral("bare Qt window, same widgets"),
+                  {},
+                  QStringLiteral("≤ 1.25 × anchor"),
+                  {}};
     Row memory{QStringLiteral("Peak resident memory after start-up, full store"),
-               QStringLiteral("MiB"), {}, QStringLiteral("bare Qt window, same widgets"), {},
-               QStringLiteral("≤ 1.2 × anchor"), {}};
+               QStringLiteral("MiB"),
+               {},
+               QStringLiteral("bare Qt window, same widgets"),
+               {},
+               QStringLiteral("≤ 1.2 × anchor"),
+               {}};
     for (int r = 0; r < repeats; ++r) {
         QTemporaryDir empty, full, anchor;
         QDir().mkpath(full.filePath(QStringLiteral("Jeerkit")));

@@ -1,14 +1,12 @@
 #include "TypingBench.h"
 
 #include "PeerProcess.h"
+#include "ProgramProcess.h"
 #include "StoreBench.h"
-#include "XProbe.h"
+#include "XWindows.h"
 #include "gamelink/KeyString.h"
 #include "gamelink/platform/Platform.h"
-#include "phrasebook/BuiltIns.h"
-#include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsStore.h"
-#include "phrasebook/TextSetStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -55,7 +53,8 @@ std::vector<Line> lines() {
             withOffMap += mixed[i];
     }
     return {
-        {QStringLiteral("76 characters + Enter"), line76 + QStringLiteral("{ENTER}"), line76 + u'\n'},
+        {QStringLiteral("76 characters + Enter"), line76 + QStringLiteral("{ENTER}"),
+         line76 + u'\n'},
         {QStringLiteral("1,000 ASCII characters"), line1000, line1000},
         {QStringLiteral("1,000 characters, 8 off the keymap"), withOffMap, withOffMap},
     };
@@ -96,17 +95,31 @@ std::vector<Row> benchTyping(int repeats) {
     e2e::PeerProcess game;
     auto desktop = platform::createPlatform();
     if (!game.started() || !desktop->unavailableReason().empty()) {
-        rows.push_back({QStringLiteral("Typing"), {}, {}, {}, {}, {},
+        rows.push_back({QStringLiteral("Typing"),
+                        {},
+                        {},
+                        {},
+                        {},
+                        {},
                         QStringLiteral("skipped: no stand-in or no display")});
         return rows;
     }
     for (const Line& line : lines()) {
         const QByteArray expected = line.text.toUtf8();
-        Row fast{QStringLiteral("Typing: ") + line.name, QStringLiteral("ms"), {},
-                 QStringLiteral("xdotool type --delay 0"), {}, QStringLiteral("exact; ≥ 10× faster"),
+        Row fast{QStringLiteral("Typing: ") + line.name,
+                 QStringLiteral("ms"),
+                 {},
+                 QStringLiteral("xdotool type --delay 0"),
+                 {},
+                 QStringLiteral("exact; ≥ 10× faster"),
                  {}};
-        Row slow{QStringLiteral("Typing: ") + line.name, QStringLiteral("ms"), {},
-                 QStringLiteral("xdotool type (default delay)"), {}, QStringLiteral("exact"), {}};
+        Row slow{QStringLiteral("Typing: ") + line.name,
+                 QStringLiteral("ms"),
+                 {},
+                 QStringLiteral("xdotool type (default delay)"),
+                 {},
+                 QStringLiteral("exact"),
+                 {}};
         int wrong = 0, wrongFast = 0, wrongSlow = 0;
         const auto keys = ParseKeyString(line.keyString);
         for (int r = 0; r < repeats; ++r) {
@@ -151,7 +164,12 @@ std::vector<Row> benchTyping(int repeats) {
 
 std::vector<Row> benchClickToLastKey(int repeats) {
     Row row{QStringLiteral("Click on a numbered button to last key (76 characters + Enter)"),
-            QStringLiteral("ms"), {}, {}, {}, QStringLiteral("≤ 115 ms (100 ms is the pause)"), {}};
+            QStringLiteral("ms"),
+            {},
+            {},
+            {},
+            QStringLiteral("≤ 115 ms (100 ms is the pause)"),
+            {}};
     e2e::PeerProcess game;
     if (!game.started()) {
         row.note = QStringLiteral("skipped: no stand-in");
@@ -159,62 +177,40 @@ std::vector<Row> benchClickToLastKey(int repeats) {
     }
     // A store whose entry 1 is a 76-character line with Enter, and the main window placed
     // clear of the game's window.
-    QTemporaryDir config;
-    QDir().mkpath(config.filePath(QStringLiteral("Jeerkit")));
-    const QString path = config.filePath(QStringLiteral("Jeerkit/Jeerkit.ini"));
+    e2e::ProgramProcess program;
     const QString text = asciiText(76, 7);
-    {
-        PhraseBook book;
-        LoadBuiltIns(book);
-        SettingsStore store(path);
-        for (int n = 1; n <= SetCount; ++n)
-            LoadTextSet(book, store, n);
-        book.EntryLong[0][0] = text;
-        book.EntryStyle[0][0] = Say;
-        book.EntryEnter[0][0] = 1;
-        for (int n = 1; n <= SetCount; ++n)
-            SaveTextSet(book, store, n);
-        store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("9000"));
-        store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
-        store.flush();
-    }
-    QProcess jeerkit;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    jeerkit.setProcessEnvironment(env);
-    jeerkit.start(QStringLiteral(JEERKIT_EXE), {});
-    XProbe x;
-    std::uint64_t window = 0;
-    for (int i = 0; i < 4000 && !window; ++i) {
-        window = x.viewableWindowOf(pid_t(jeerkit.processId()), "Jeerkit 2.0");
-        QThread::msleep(5);
-    }
-    int rootX = 0, rootY = 0;
-    if (!window || !x.rootPosition(window, 6 + 11, 66 + 10, rootX, rootY)) {
+    SettingsStore& store = program.store();
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Text--0"), text);
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Style-0"), QStringLiteral("0"));
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Enter-0"), QStringLiteral("1"));
+    store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("10500"));
+    store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
+    store.flush();
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("windowmove"), QStringLiteral("--sync"),
+                       QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
+    if (!program.start()) {
         row.note = QStringLiteral("skipped: Jeerkit's window did not show");
-        jeerkit.kill();
-        jeerkit.waitForFinished();
         return {row};
     }
     QThread::msleep(300);
     const QByteArray expected = (text + u'\n').toUtf8();
     int wrong = 0;
     for (int r = 0; r < repeats; ++r) {
-        x.moveTo(rootX, rootY);
+        e2e::movePointer(program.window(), 6 + 11, 66 + 10);
         QThread::msleep(150); // the pointer has arrived; only the click is timed
         const std::size_t from = game.recordSize();
         QElapsedTimer timer;
         timer.start();
-        x.click(rootX, rootY);
+        e2e::clickHere();
         double ms = 0;
         wrong += arrived(game, from, expected, timer, ms) ? 0 : 1;
         row.ours.values.push_back(ms);
         QThread::msleep(100);
     }
     row.note = correctness(wrong, repeats);
-    ::kill(pid_t(jeerkit.processId()), SIGTERM);
-    if (!jeerkit.waitForFinished(10000))
-        jeerkit.kill();
+    program.signal(SIGTERM);
+    program.waitForExit();
     return {row};
 }
 

@@ -297,7 +297,7 @@ void FormMain::CheckAlwaysOnTop_Click() {
     modes_.setTopMost(*this, ui_.book.AlwaysOnTop);
     ui_.store.write(layout::Settings, layout::AlwaysOnTop,
                     stored::formatBoolean(ui_.book.AlwaysOnTop));
-    ui_.keeper.flushDuringRun();
+    ui_.keeper.flushSoon();
 }
 
 void FormMain::CheckEnter_Click(int index) {

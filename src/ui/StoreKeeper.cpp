@@ -5,11 +5,25 @@
 
 namespace jk {
 
+namespace {
+constexpr int FlushDelayMs = 200;
+}
+
 StoreKeeper::StoreKeeper(SettingsStore& store, Prompts& prompts)
     : store_(store)
-    , prompts_(prompts) {}
+    , prompts_(prompts) {
+    pending_.setSingleShot(true);
+    pending_.setInterval(FlushDelayMs);
+    QObject::connect(&pending_, &QTimer::timeout, [this] { flushDuringRun(); });
+}
+
+void StoreKeeper::flushSoon() {
+    if (!pending_.isActive())
+        pending_.start();
+}
 
 bool StoreKeeper::flushDuringRun() {
+    pending_.stop();
     const StoreResult result = store_.flush();
     if (result.ok) {
         failureTold_ = false;
@@ -23,6 +37,7 @@ bool StoreKeeper::flushDuringRun() {
 }
 
 bool StoreKeeper::flushAtClose() {
+    pending_.stop();
     for (;;) {
         const StoreResult result = store_.flush();
         if (result.ok)

@@ -96,7 +96,7 @@ void TextSetSelector::ComboTextSet_LostFocus() {
 
 void TextSetSelector::saveCurrentSet() {
     SaveTextSet(ui_.book, ui_.store, ui_.book.CurrentTextSet + 1);
-    ui_.keeper.flushDuringRun();
+    ui_.keeper.flushSoon();
 }
 
 bool TextSetSelector::eventFilter(QObject* watched, QEvent* event) {

@@ -124,7 +124,7 @@ void WindowModes::returnTo(ModeWindow& window) {
 void WindowModes::activated(ModeWindow& window) {
     ui_.store.write(layout::Settings, layout::WindowSize, QString::number(window.windowSize()));
     applyTopMost(window.widget());
-    ui_.keeper.flushDuringRun();
+    ui_.keeper.flushSoon();
 }
 
 void WindowModes::restorePosition(ModeWindow& window) {

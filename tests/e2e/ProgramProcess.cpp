@@ -1,5 +1,7 @@
 #include "ProgramProcess.h"
 
+#include "XWindows.h"
+
 #include "gamelink/KeyString.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"
@@ -8,10 +10,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
 #include <csignal>
 #include <string>
 
@@ -19,80 +17,9 @@ namespace jk::e2e {
 
 namespace {
 
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
-// One connection for the test's own look at the display.
-Display* display() {
-    static Display* d = [] {
-        Display* opened = XOpenDisplay(nullptr);
-        XSetErrorHandler(ignoreErrors);
-        return opened;
-    }();
-    return d;
-}
-
 platform::Platform& desktop() {
     static const std::unique_ptr<platform::Platform> backend = platform::createPlatform();
     return *backend;
-}
-
-long cardinal(Window w, const char* name) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    long value = -1;
-    if (XGetWindowProperty(display(), w, XInternAtom(display(), name, False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-        data) {
-        if (count == 1)
-            value = *reinterpret_cast<const long*>(data);
-        XFree(data);
-    }
-    return value;
-}
-
-std::string title(Window w) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string out;
-    if (XGetWindowProperty(display(), w, XInternAtom(display(), "_NET_WM_NAME", False), 0, 1024,
-                           False, XInternAtom(display(), "UTF8_STRING", False), &type, &format,
-                           &count, &after, &data) == Success &&
-        data) {
-        out.assign(reinterpret_cast<const char*>(data), count);
-        XFree(data);
-    }
-    return out;
-}
-
-std::uint64_t viewableWindowOf(qint64 pid, const std::string& prefix) {
-    Display* d = display();
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::uint64_t found = 0;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_CLIENT_LIST", False), 0,
-                           4096, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) != Success ||
-        !data)
-        return 0;
-    const auto* windows = reinterpret_cast<const Window*>(data);
-    for (unsigned long i = 0; i < count && !found; ++i) {
-        if (cardinal(windows[i], "_NET_WM_PID") != pid)
-            continue;
-        XWindowAttributes attributes{};
-        if (XGetWindowAttributes(d, windows[i], &attributes) &&
-            attributes.map_state == IsViewable && title(windows[i]).rfind(prefix, 0) == 0)
-            found = windows[i];
-    }
-    XFree(data);
-    return found;
 }
 
 } // namespace
@@ -158,16 +85,9 @@ std::uint64_t ProgramProcess::waitForWindow(const QString& titlePrefix, int time
 }
 
 void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
-    Display* d = display();
-    int rootX = 0, rootY = 0;
-    Window child = 0;
-    XTranslateCoordinates(d, Window(window), DefaultRootWindow(d), x, y, &rootX, &rootY, &child);
-    XTestFakeMotionEvent(d, -1, rootX, rootY, CurrentTime);
-    XSync(d, False);
+    movePointer(window, x, y);
     QThread::msleep(30); // let the program see the pointer arrive before the press
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XSync(d, False);
+    clickHere();
 }
 
 void ProgramProcess::type(const QString& keyString) {

@@ -1,5 +1,5 @@
 # End-to-end tests of the whole program (the jeerkit executable) against the stand-in game.
-add_library(jeerkit_e2e_program STATIC ProgramProcess.cpp ProgramProcess.h)
+add_library(jeerkit_e2e_program STATIC ProgramProcess.cpp ProgramProcess.h XWindows.cpp XWindows.h)
 target_include_directories(jeerkit_e2e_program PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
     ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(jeerkit_e2e_program PUBLIC Qt6::Core jeerkit_core

@@ -1,0 +1,84 @@
+#include "XWindows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace jk::e2e {
+
+namespace {
+
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+Display* display() {
+    static Display* d = [] {
+        Display* opened = XOpenDisplay(nullptr);
+        XSetErrorHandler(ignoreErrors);
+        return opened;
+    }();
+    return d;
+}
+
+// The property's data, freed with the holder.
+struct Property {
+    unsigned char* data = nullptr;
+    unsigned long count = 0;
+    Property(Window w, const char* name, Atom type, long length) {
+        Atom actual = 0;
+        int format = 0;
+        unsigned long after = 0;
+        if (XGetWindowProperty(display(), w, XInternAtom(display(), name, False), 0, length, False,
+                               type, &actual, &format, &count, &after, &data) != Success)
+            data = nullptr;
+    }
+    ~Property() {
+        if (data)
+            XFree(data);
+    }
+    Property(const Property&) = delete;
+    Property& operator=(const Property&) = delete;
+};
+
+} // namespace
+
+std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix) {
+    Display* d = display();
+    if (!d)
+        return 0;
+    const Property clients(DefaultRootWindow(d), "_NET_CLIENT_LIST", XA_WINDOW, 4096);
+    const auto* windows = reinterpret_cast<const Window*>(clients.data);
+    for (unsigned long i = 0; windows && i < clients.count; ++i) {
+        const Property owner(windows[i], "_NET_WM_PID", XA_CARDINAL, 1);
+        if (!owner.data || owner.count != 1 || *reinterpret_cast<const long*>(owner.data) != pid)
+            continue;
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(d, windows[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        const Property name(windows[i], "_NET_WM_NAME", XInternAtom(d, "UTF8_STRING", False), 1024);
+        const std::string title =
+            name.data ? std::string(reinterpret_cast<const char*>(name.data), name.count) : "";
+        if (title.rfind(titlePrefix, 0) == 0)
+            return windows[i];
+    }
+    return 0;
+}
+
+void movePointer(std::uint64_t window, int x, int y) {
+    Display* d = display();
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(d, Window(window), DefaultRootWindow(d), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(d, -1, rootX, rootY, CurrentTime);
+    XSync(d, False);
+}
+
+void clickHere() {
+    Display* d = display();
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XSync(d, False);
+}
+
+} // namespace jk::e2e

@@ -1,0 +1,20 @@
+#pragma once
+
+// The test's and the benchmark's own look at top-level windows, and a player's mouse.
+// Plain C++ interface; Xlib stays in the .cpp.
+
+#include <cstdint>
+#include <string>
+
+namespace jk::e2e {
+
+// A viewable top-level client window of the process (by _NET_WM_PID) whose title starts with
+// titlePrefix; 0 if there is none (yet).
+std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix);
+// Moves the pointer to a point of the window's client area (pixels) and waits until the
+// server has it.
+void movePointer(std::uint64_t window, int x, int y);
+// A left click where the pointer is.
+void clickHere();
+
+} // namespace jk::e2e
