@@ -1,0 +1,203 @@
+#include "gamelink/platform/win32/Win32KeyInput.h"
+
+#include <array>
+
+namespace jk::platform::win32 {
+
+namespace {
+
+struct VirtualKey {
+    WORD code = 0;
+    bool extended = false; // arrows, Home, End, ... sit on the extended part of the keyboard
+};
+
+VirtualKey virtualKeyFor(NamedKey key) {
+    switch (key) {
+    case NamedKey::None:
+        return {};
+    case NamedKey::Backspace:
+        return {VK_BACK, false};
+    case NamedKey::Break:
+        return {VK_CANCEL, true};
+    case NamedKey::CapsLock:
+        return {VK_CAPITAL, false};
+    case NamedKey::Delete:
+        return {VK_DELETE, true};
+    case NamedKey::Down:
+        return {VK_DOWN, true};
+    case NamedKey::End:
+        return {VK_END, true};
+    case NamedKey::Enter:
+        return {VK_RETURN, false};
+    case NamedKey::Escape:
+        return {VK_ESCAPE, false};
+    case NamedKey::Help:
+        return {VK_HELP, false};
+    case NamedKey::Home:
+        return {VK_HOME, true};
+    case NamedKey::Insert:
+        return {VK_INSERT, true};
+    case NamedKey::Left:
+        return {VK_LEFT, true};
+    case NamedKey::NumLock:
+        return {VK_NUMLOCK, true};
+    case NamedKey::PageDown:
+        return {VK_NEXT, true};
+    case NamedKey::PageUp:
+        return {VK_PRIOR, true};
+    case NamedKey::PrintScreen:
+        return {VK_SNAPSHOT, true};
+    case NamedKey::Right:
+        return {VK_RIGHT, true};
+    case NamedKey::ScrollLock:
+        return {VK_SCROLL, false};
+    case NamedKey::Tab:
+        return {VK_TAB, false};
+    case NamedKey::Up:
+        return {VK_UP, true};
+    case NamedKey::F1:
+    case NamedKey::F2:
+    case NamedKey::F3:
+    case NamedKey::F4:
+    case NamedKey::F5:
+    case NamedKey::F6:
+    case NamedKey::F7:
+    case NamedKey::F8:
+    case NamedKey::F9:
+    case NamedKey::F10:
+    case NamedKey::F11:
+    case NamedKey::F12:
+    case NamedKey::F13:
+    case NamedKey::F14:
+    case NamedKey::F15:
+    case NamedKey::F16:
+        return {static_cast<WORD>(VK_F1 + (static_cast<int>(key) - static_cast<int>(NamedKey::F1))),
+                false};
+    case NamedKey::Add:
+        return {VK_ADD, false};
+    case NamedKey::Subtract:
+        return {VK_SUBTRACT, false};
+    case NamedKey::Multiply:
+        return {VK_MULTIPLY, false};
+    case NamedKey::Divide:
+        return {VK_DIVIDE, true};
+    }
+    return {};
+}
+
+// Modifiers in the bit order of KeyAction and of VkKeyScan's shift state: 1 Shift, 2 Control,
+// 4 Alt.
+constexpr std::array<WORD, 3> ModifierKeys = {VK_SHIFT, VK_CONTROL, VK_MENU};
+
+class Builder {
+public:
+    void add(const KeyAction& action) {
+        if (action.key != NamedKey::None) {
+            const VirtualKey vk = virtualKeyFor(action.key);
+            if (vk.code != 0)
+                stroke(vk, action.modifiers);
+            return;
+        }
+        char32_t c = action.character;
+        std::uint8_t modifiers = action.modifiers;
+        switch (c) {
+        case 0:
+            return;
+        case U'\n':
+        case U'\r':
+            return stroke({VK_RETURN, false}, modifiers);
+        case U'\t':
+            return stroke({VK_TAB, false}, modifiers);
+        case U'\b':
+            return stroke({VK_BACK, false}, modifiers);
+        case 0x1B:
+            return stroke({VK_ESCAPE, false}, modifiers);
+        default:
+            break;
+        }
+        if (c < 0x20) {
+            // Control characters are Control plus the key of their letter.
+            c = c <= 0x1A ? c + 0x60 : c + 0x40;
+            modifiers |= Control;
+        }
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;
+        if (modifiers != NoModifier && c <= 0xFFFF) {
+            const SHORT scan = VkKeyScanW(static_cast<WCHAR>(c));
+            if (scan != -1) {
+                const auto shiftState = static_cast<std::uint8_t>((scan >> 8) & 0x07);
+                stroke({static_cast<WORD>(scan & 0xFF), false},
+                       static_cast<std::uint8_t>(modifiers | shiftState));
+                return;
+            }
+        }
+        hold(modifiers);
+        if (c >= 0x10000) {
+            const char32_t v = c - 0x10000;
+            unicode(static_cast<WCHAR>(0xD800 + (v >> 10)));
+            unicode(static_cast<WCHAR>(0xDC00 + (v & 0x3FF)));
+        } else {
+            unicode(static_cast<WCHAR>(c));
+        }
+    }
+
+    std::vector<INPUT> finish() {
+        hold(NoModifier);
+        return std::move(inputs_);
+    }
+
+private:
+    void key(WORD vk, bool up, bool extended) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        inputs_.push_back(in);
+    }
+
+    void unicode(WCHAR unit) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wScan = unit;
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs_.push_back(in);
+        in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        inputs_.push_back(in);
+    }
+
+    void stroke(VirtualKey vk, std::uint8_t modifiers) {
+        hold(modifiers);
+        key(vk.code, false, vk.extended);
+        key(vk.code, true, vk.extended);
+    }
+
+    // Releases the held modifiers not wanted, then presses the missing ones.
+    void hold(std::uint8_t wanted) {
+        for (int i = static_cast<int>(ModifierKeys.size()) - 1; i >= 0; --i) {
+            const auto bit = static_cast<std::uint8_t>(1U << i);
+            if ((held_ & bit) && !(wanted & bit))
+                key(ModifierKeys[static_cast<std::size_t>(i)], true, false);
+        }
+        for (std::size_t i = 0; i < ModifierKeys.size(); ++i) {
+            const auto bit = static_cast<std::uint8_t>(1U << i);
+            if ((wanted & bit) && !(held_ & bit))
+                key(ModifierKeys[i], false, false);
+        }
+        held_ = static_cast<std::uint8_t>(wanted & 0x07);
+    }
+
+    std::vector<INPUT> inputs_;
+    std::uint8_t held_ = 0;
+};
+
+} // namespace
+
+std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys) {
+    Builder builder;
+    for (const KeyAction& k : keys)
+        builder.add(k);
+    return builder.finish();
+}
+
+} // namespace jk::platform::win32

@@ -1,0 +1,271 @@
+#include "gamelink/platform/x11/X11Keyboard.h"
+
+#include "gamelink/platform/x11/X11ClientBarrier.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <optional>
+
+namespace jk::platform::x11 {
+
+namespace {
+
+// The group a key uses when the keyboard is in `group`: keys with fewer groups wrap, clamp or
+// redirect as their map says.
+int groupOfKey(XkbDescPtr xkb, KeyCode keycode, int group) {
+    const int groups = XkbKeyNumGroups(xkb, keycode);
+    if (groups <= 0)
+        return -1;
+    if (group < groups)
+        return group;
+    const unsigned char info = XkbKeyGroupInfo(xkb, keycode);
+    switch (XkbOutOfRangeGroupAction(info)) {
+    case XkbRedirectIntoRange: {
+        const int g = XkbOutOfRangeGroupNumber(info);
+        return g < groups ? g : 0;
+    }
+    case XkbClampIntoRange:
+        return groups - 1;
+    default:
+        return group % groups;
+    }
+}
+
+// The real modifiers that select this level of the key type, the fewest that will do among the
+// allowed ones; nothing if the level cannot be reached with them.
+std::optional<unsigned> levelMask(const XkbKeyTypeRec& type, int level, unsigned allowed) {
+    if (level == 0)
+        return 0U;
+    std::optional<unsigned> best;
+    for (int i = 0; i < type.map_count; ++i) {
+        const XkbKTMapEntryRec& entry = type.map[i];
+        const unsigned mask = entry.mods.mask;
+        if (!entry.active || entry.level != level || (mask & ~allowed) != 0)
+            continue;
+        if (!best || std::popcount(mask) < std::popcount(*best))
+            best = mask;
+    }
+    return best;
+}
+
+bool hasSymbols(XkbDescPtr xkb, KeyCode keycode) {
+    const int count = XkbKeyNumSyms(xkb, keycode);
+    for (int i = 0; i < count; ++i) {
+        if (XkbKeySymEntry(xkb, keycode, i, 0) != NoSymbol)
+            return true;
+    }
+    return false;
+}
+
+KeyboardLayout buildLayout(XkbDescPtr xkb, int group) {
+    KeyboardLayout layout;
+    ModifierKeycodes modifiers;
+    unsigned levelThreeMask = 0;
+    const unsigned char* modmap = xkb->map->modmap;
+
+    for (int k = xkb->min_key_code; k <= xkb->max_key_code; ++k) {
+        const auto keycode = static_cast<KeyCode>(k);
+        const int g = groupOfKey(xkb, keycode, group);
+        if (g < 0 || modmap == nullptr || modmap[k] == 0)
+            continue;
+        const KeySym ks = XkbKeySymEntry(xkb, keycode, 0, g);
+        const unsigned mods = modmap[k];
+        auto take = [&](Keycode& slot, unsigned mask) {
+            if (slot == 0 && (mods & mask) != 0)
+                slot = keycode;
+        };
+        if (ks == XK_Shift_L || ks == XK_Shift_R)
+            take(modifiers.shift, ShiftMask);
+        else if (ks == XK_Control_L || ks == XK_Control_R)
+            take(modifiers.control, ControlMask);
+        else if (ks == XK_Alt_L || ks == XK_Alt_R || ks == XK_Meta_L || ks == XK_Meta_R)
+            take(modifiers.alt, Mod1Mask);
+        else if (ks == XK_ISO_Level3_Shift && modifiers.levelThree == 0) {
+            modifiers.levelThree = keycode;
+            levelThreeMask = mods;
+        }
+    }
+    layout.setModifierKeycodes(modifiers);
+
+    const unsigned allowed = (modifiers.shift != 0 ? ShiftMask : 0U) | levelThreeMask;
+    for (int k = xkb->min_key_code; k <= xkb->max_key_code; ++k) {
+        const auto keycode = static_cast<KeyCode>(k);
+        if (!hasSymbols(xkb, keycode)) {
+            if (modmap == nullptr || modmap[k] == 0)
+                layout.addEmptyKeycode(keycode);
+            continue;
+        }
+        const int g = groupOfKey(xkb, keycode, group);
+        const XkbKeyTypeRec* type = XkbKeyKeyType(xkb, keycode, g);
+        const int width = XkbKeyGroupWidth(xkb, keycode, g);
+        for (int level = 0; level < std::min<int>(type->num_levels, width); ++level) {
+            const KeySym ks = XkbKeySymEntry(xkb, keycode, level, g);
+            const auto mask = ks != NoSymbol ? levelMask(*type, level, allowed) : std::nullopt;
+            if (!mask)
+                continue;
+            std::uint8_t bits = 0;
+            if (*mask & ShiftMask)
+                bits |= LevelShift;
+            if (*mask & levelThreeMask)
+                bits |= LevelThree;
+            layout.addLevel(keycode, bits, static_cast<Keysym>(ks));
+        }
+    }
+    return layout;
+}
+
+// How long the focused client may take to handle a chunk's keys before its spare keys are
+// bound anew, and how long to wait where it cannot tell.
+std::chrono::milliseconds answerTimeout(const TypingChunk& chunk) {
+    const auto events = static_cast<long>(chunk.events.size());
+    return std::min(std::chrono::milliseconds(1000 + events / 10), std::chrono::milliseconds(5000));
+}
+
+std::chrono::milliseconds blindPause(const TypingChunk& chunk) {
+    const auto events = static_cast<long>(chunk.events.size());
+    return std::min(std::chrono::milliseconds(100 + events / 20), std::chrono::milliseconds(1000));
+}
+
+} // namespace
+
+std::optional<XkbStateRec> X11Keyboard::syncLayout() {
+    Display* display = connection_.display();
+    // Keymap changes since last time: another layout, or our own bindings.
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == connection_.xkbEventType() || event.type == MappingNotify)
+            stale_ = true;
+    }
+    XkbStateRec state{};
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success)
+        return std::nullopt;
+    if (stale_ || !desc_ || state.group != group_)
+        refreshLayout(state.group);
+    if (!desc_)
+        return std::nullopt;
+    return state;
+}
+
+bool X11Keyboard::type(const std::vector<KeyAction>& keys) {
+    Display* display = connection_.display();
+    const std::optional<XkbStateRec> synced = syncLayout();
+    if (!synced)
+        return false;
+    const XkbStateRec& state = *synced;
+
+    const std::vector<TypingChunk> chunks = planTyping(keys, layout_, spares_);
+
+    // Caps Lock would turn typed letters into capitals: lift it for the line.
+    const bool capsLocked = (state.locked_mods & LockMask) != 0;
+    if (capsLocked)
+        XkbLockModifiers(display, XkbUseCoreKbd, LockMask, 0);
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        if (i > 0 && !chunks[i].bindings.empty()) {
+            const TypingChunk& previous = chunks[i - 1];
+            if (waitForFocusedClient(connection_, answerTimeout(previous), blindPause(previous)))
+                stale_ = true;
+        }
+        applyBindings(chunks[i].bindings);
+        for (const KeyEvent& e : chunks[i].events)
+            XTestFakeKeyEvent(display, e.keycode, e.press ? True : False, CurrentTime);
+    }
+    if (capsLocked) {
+        // A line that toggles Caps Lock an odd number of times leaves it off.
+        const auto toggles =
+            std::count(keys.begin(), keys.end(), KeyAction::named(NamedKey::CapsLock));
+        XkbLockModifiers(display, XkbUseCoreKbd, LockMask, toggles % 2 == 0 ? LockMask : 0);
+    }
+    XSync(display, False);
+    return !connection_.lost();
+}
+
+void X11Keyboard::refreshLayout(int group) {
+    if (stale_ || !desc_) {
+        desc_.reset(XkbGetMap(connection_.display(),
+                              XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask,
+                              XkbUseCoreKbd));
+        stale_ = false;
+    }
+    if (!desc_ || desc_->map == nullptr) {
+        desc_.reset();
+        return;
+    }
+    layout_ = buildLayout(desc_.get(), group);
+    group_ = group;
+    spares_.reconcile(layout_);
+}
+
+void X11Keyboard::applyBindings(const std::vector<Binding>& bindings) {
+    std::vector<std::pair<Keycode, Keysym>> keys;
+    for (const Binding& b : bindings)
+        keys.emplace_back(b.keycode, b.keysym);
+    changeSpareKeys(keys);
+}
+
+void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys) {
+    XkbDescPtr xkb = desc_.get();
+    if (keys.empty() || xkb == nullptr)
+        return;
+    // One request for all keys: every keymap change makes each client (window managers above
+    // all, which grab their shortcuts anew) reread the keymap.
+    XkbMapChangesRec changes{};
+    int first = 255;
+    int last = 0;
+    for (const auto& [keycode, keysym] : keys) {
+        if (keysym == NoKeysym) {
+            // Back to no symbols at all, as the key was.
+            if (XkbChangeTypesOfKey(xkb, keycode, 0, XkbGroup1Mask, nullptr, &changes) != Success)
+                continue;
+        } else {
+            // The same keysym on both levels, so that Shift changes nothing: a single level
+            // would let a capital be read as the shifted form of its small letter.
+            int types[XkbNumKbdGroups] = {XkbTwoLevelIndex};
+            if (XkbChangeTypesOfKey(xkb, keycode, 1, XkbGroup1Mask, types, &changes) != Success)
+                continue;
+            KeySym* syms = XkbResizeKeySyms(xkb, keycode, 2);
+            if (syms == nullptr)
+                continue;
+            syms[0] = keysym;
+            syms[1] = keysym;
+        }
+        first = std::min<int>(first, keycode);
+        last = std::max<int>(last, keycode);
+    }
+    if (first > last)
+        return;
+    changes.changed = XkbKeySymsMask;
+    changes.first_key_sym = static_cast<KeyCode>(first);
+    changes.num_key_syms = static_cast<unsigned char>(last - first + 1);
+    XkbChangeMap(connection_.display(), xkb, &changes);
+    stale_ = true;
+}
+
+void X11Keyboard::release() {
+    if (!spares_.hasBindings())
+        return;
+    // Sends whole ranges of keys: only ever from a keymap that is current.
+    if (syncLayout() && spares_.hasBindings()) {
+        std::vector<std::pair<Keycode, Keysym>> keys;
+        for (Keycode k : spares_.boundKeycodes())
+            keys.emplace_back(k, NoKeysym);
+        changeSpareKeys(keys);
+    }
+    spares_.forgetBindings();
+    stale_ = true;
+    XSync(connection_.display(), False);
+}
+
+void X11Keyboard::forget() {
+    desc_.reset();
+    stale_ = true;
+    group_ = -1;
+    layout_ = KeyboardLayout();
+    spares_ = SpareKeys();
+}
+
+} // namespace jk::platform::x11

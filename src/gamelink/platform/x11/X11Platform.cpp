@@ -1,0 +1,131 @@
+#include "gamelink/platform/x11/X11Platform.h"
+
+#include "gamelink/platform/x11/X11Connection.h"
+#include "gamelink/platform/x11/X11ErrorTrap.h"
+#include "gamelink/platform/x11/X11Keyboard.h"
+#include "gamelink/platform/x11/X11WindowControl.h"
+#include "gamelink/platform/x11/X11WindowFinder.h"
+
+namespace jk::platform {
+
+namespace x11 {
+
+struct X11Platform::State {
+    X11Connection connection;
+    X11Keyboard keyboard{connection};
+    unsigned generation = 0;
+    ClientSearch search = ClientSearch::Automatic;
+
+    // Opens the display if needed; false if it cannot be used.
+    bool ready() {
+        const bool usable = connection.open().empty();
+        if (!usable || connection.generation() != generation) {
+            keyboard.forget();
+            generation = connection.generation();
+        }
+        return usable;
+    }
+
+    // After every use: a connection that broke on the way is dropped, to be opened anew.
+    void settle() {
+        if (connection.lost()) {
+            keyboard.forget();
+            connection.close();
+        }
+    }
+};
+
+X11Platform::X11Platform()
+    : d_(std::make_unique<State>()) {}
+
+X11Platform::~X11Platform() {
+    if (d_->connection.display() != nullptr && !d_->connection.lost()) {
+        X11ErrorTrap trap(d_->connection.display());
+        d_->keyboard.release();
+    }
+}
+
+std::string X11Platform::unavailableReason() {
+    std::string reason = d_->connection.open();
+    d_->ready();
+    return reason;
+}
+
+WindowId X11Platform::findWindow(const std::vector<std::string>& classes) {
+    if (!d_->ready())
+        return 0;
+    Window found = None;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        found = findClientWindow(d_->connection, classes, d_->search);
+    }
+    d_->settle();
+    return found;
+}
+
+void X11Platform::activate(WindowId window) {
+    if (window == 0 || !d_->ready())
+        return;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        activateWindow(d_->connection, static_cast<Window>(window));
+    }
+    d_->settle();
+}
+
+bool X11Platform::hasFocus(WindowId window) {
+    if (window == 0 || !d_->ready())
+        return false;
+    bool focused = false;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        focused = windowHasFocus(d_->connection, static_cast<Window>(window));
+    }
+    d_->settle();
+    return focused;
+}
+
+bool X11Platform::type(const std::vector<KeyAction>& keys) {
+    if (!d_->ready())
+        return false;
+    bool typed = false;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        typed = d_->keyboard.type(keys);
+    }
+    d_->settle();
+    return typed;
+}
+
+void X11Platform::setTopMost(WindowId window, bool onTop) {
+    if (window == 0 || !d_->ready())
+        return;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        setWindowAbove(d_->connection, static_cast<Window>(window), onTop);
+    }
+    d_->settle();
+}
+
+void X11Platform::releaseKeyboard() {
+    // Nothing to give back without a connection, and no reason to open one for it.
+    if (d_->connection.display() == nullptr || d_->connection.lost())
+        return;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        d_->keyboard.release();
+    }
+    d_->settle();
+}
+
+void X11Platform::searchTreeOnly(bool treeOnly) {
+    d_->search = treeOnly ? ClientSearch::TreeOnly : ClientSearch::Automatic;
+}
+
+} // namespace x11
+
+std::unique_ptr<Platform> createPlatform() {
+    return std::make_unique<x11::X11Platform>();
+}
+
+} // namespace jk::platform

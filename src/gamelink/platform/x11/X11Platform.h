@@ -1,0 +1,35 @@
+#pragma once
+
+// The X11 desktop backend. No X11 headers here.
+
+#include "gamelink/platform/Platform.h"
+
+#include <memory>
+
+namespace jk::platform::x11 {
+
+class X11Platform final : public Platform {
+public:
+    X11Platform();
+    ~X11Platform() override;
+    X11Platform(const X11Platform&) = delete;
+    X11Platform& operator=(const X11Platform&) = delete;
+
+    std::string unavailableReason() override;
+    WindowId findWindow(const std::vector<std::string>& classes) override;
+    void activate(WindowId window) override;
+    bool hasFocus(WindowId window) override;
+    bool type(const std::vector<KeyAction>& keys) override;
+    void setTopMost(WindowId window, bool onTop) override;
+    void releaseKeyboard() override;
+
+    // Search the window tree even where the window manager keeps a client list, as with window
+    // managers that do not: lets tests cover that search under any window manager.
+    void searchTreeOnly(bool treeOnly);
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
+
+} // namespace jk::platform::x11

@@ -1,0 +1,22 @@
+#pragma once
+
+// Reading window properties (lists of windows and atoms, WM_CLASS) without leaking what Xlib
+// allocates. A window that has vanished reads as having no properties.
+
+#include "gamelink/platform/x11/X11Resources.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace jk::platform::x11 {
+
+// 32-bit items of a property of the given type (XA_WINDOW, XA_ATOM, ...); empty if missing.
+std::vector<unsigned long> readLongs(Display* display, Window window, Atom property, Atom type);
+
+bool hasProperty(Display* display, Window window, Atom property);
+
+// The class part of WM_CLASS (its second string); nothing if the window has none.
+std::optional<std::string> windowClassOf(Display* display, Window window);
+
+} // namespace jk::platform::x11

@@ -1,0 +1,21 @@
+#pragma once
+
+// Activating windows and keeping them on top, through the window manager (EWMH) where it
+// offers that, directly otherwise.
+
+#include "gamelink/platform/x11/X11Connection.h"
+
+namespace jk::platform::x11 {
+
+// Whether the running window manager lists the atom in _NET_SUPPORTED.
+bool windowManagerSupports(X11Connection& connection, const char* atomName);
+
+void activateWindow(X11Connection& connection, Window window);
+
+// The keyboard focus is on the window, inside it, or on the frame the window manager put
+// around it.
+bool windowHasFocus(X11Connection& connection, Window window);
+
+void setWindowAbove(X11Connection& connection, Window window, bool above);
+
+} // namespace jk::platform::x11

@@ -1,0 +1,98 @@
+#include "gamelink/platform/x11/X11WindowFinder.h"
+
+#include "gamelink/platform/x11/X11Properties.h"
+
+#include <X11/Xatom.h>
+
+#include <deque>
+#include <optional>
+
+namespace jk::platform::x11 {
+
+namespace {
+
+std::vector<Window> childrenOf(Display* display, Window window) {
+    Window root = None;
+    Window parent = None;
+    Window* raw = nullptr;
+    unsigned int count = 0;
+    const Status ok = XQueryTree(display, window, &root, &parent, &raw, &count);
+    XMemory<Window> children(raw);
+    if (ok == 0 || children == nullptr)
+        return {};
+    return std::vector<Window>(children.get(), children.get() + count);
+}
+
+// Window managers put each client into a frame of their own; the client is the window inside
+// that carries WM_STATE.
+std::optional<Window> clientInside(Display* display, Window frame, Atom wmState) {
+    if (wmState == None)
+        return std::nullopt;
+    std::deque<Window> queue{frame};
+    while (!queue.empty()) {
+        const Window w = queue.front();
+        queue.pop_front();
+        if (hasProperty(display, w, wmState))
+            return w;
+        for (Window child : childrenOf(display, w))
+            queue.push_back(child);
+    }
+    return std::nullopt;
+}
+
+std::vector<Window> clientsFromTree(X11Connection& connection) {
+    Display* display = connection.display();
+    const Atom wmState = connection.existingAtom("WM_STATE");
+    std::vector<Window> clients;
+    std::vector<Window> tops = childrenOf(display, connection.root());
+    // Topmost first, as the search of the desktop's own finder goes.
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        // Without a window manager the top-level window is the client itself.
+        clients.push_back(clientInside(display, *it, wmState).value_or(*it));
+    }
+    return clients;
+}
+
+std::vector<Window> clientsFromList(X11Connection& connection) {
+    Display* display = connection.display();
+    const Atom clientList = connection.atom("_NET_CLIENT_LIST");
+    const auto supported =
+        readLongs(display, connection.root(), connection.atom("_NET_SUPPORTED"), XA_ATOM);
+    bool listed = false;
+    for (unsigned long a : supported)
+        listed = listed || a == clientList;
+    if (!listed)
+        return {};
+    const auto windows = readLongs(display, connection.root(), clientList, XA_WINDOW);
+    return std::vector<Window>(windows.begin(), windows.end());
+}
+
+} // namespace
+
+std::vector<Window> clientWindows(X11Connection& connection, ClientSearch search) {
+    if (search == ClientSearch::Automatic) {
+        std::vector<Window> listed = clientsFromList(connection);
+        if (!listed.empty())
+            return listed;
+    }
+    return clientsFromTree(connection);
+}
+
+Window findClientWindow(X11Connection& connection, const std::vector<std::string>& classes,
+                        ClientSearch search) {
+    std::vector<std::pair<Window, std::string>> classed;
+    for (Window w : clientWindows(connection, search)) {
+        // A window that vanished since the list was read has no class any more.
+        if (auto c = windowClassOf(connection.display(), w))
+            classed.emplace_back(w, std::move(*c));
+    }
+    for (const std::string& wanted : classes) {
+        for (const auto& [window, windowClass] : classed) {
+            if (windowClass == wanted)
+                return window;
+        }
+    }
+    return None;
+}
+
+} // namespace jk::platform::x11

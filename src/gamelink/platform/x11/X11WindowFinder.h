@@ -1,0 +1,25 @@
+#pragma once
+
+// Finding the game's top-level window by the class part of its WM_CLASS.
+
+#include "gamelink/platform/x11/X11Connection.h"
+
+#include <string>
+#include <vector>
+
+namespace jk::platform::x11 {
+
+enum class ClientSearch {
+    Automatic, // the window manager's _NET_CLIENT_LIST where it keeps one, else the window tree
+    TreeOnly,  // the window tree, as without such a window manager
+};
+
+// The client windows of the display, in the order the search meets them.
+std::vector<Window> clientWindows(X11Connection& connection, ClientSearch search);
+
+// The first client window whose class is classes[0], else classes[1], ...; None if none.
+// Classes compare exactly, case and all.
+Window findClientWindow(X11Connection& connection, const std::vector<std::string>& classes,
+                        ClientSearch search);
+
+} // namespace jk::platform::x11
