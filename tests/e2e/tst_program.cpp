@@ -108,6 +108,7 @@ private slots:
     void signalsSaveLikeClosing_data();
     void signalsSaveLikeClosing();
     void secondStartLeavesFirstAlone();
+    void longEntryKeptAndTypedWhole();
 };
 
 void TestProgram::everyWindowSendsExactly_data() {
@@ -260,6 +261,37 @@ void TestProgram::secondStartLeavesFirstAlone() {
     QVERIFY(third.start());
     third.signal(SIGTERM);
     QCOMPARE(third.waitForExit(), 0);
+}
+
+void TestProgram::longEntryKeptAndTypedWhole() {
+    PeerProcess game;
+    QVERIFY2(game.started(), game.error().c_str());
+    parkGame(game);
+    QString text;
+    for (int i = 0; text.size() < 100000; ++i)
+        text += QStringLiteral("line %1 of a long speech, ").arg(i);
+    text.truncate(100000);
+    ProgramProcess program;
+    prepare(program, 1);
+    program.store().write("TextSet1", layout::text(7), text);
+    program.store().write("TextSet1", layout::style(7), "0");
+    program.store().write("TextSet1", layout::enter(7), "1");
+    QVERIFY(program.store().flush().ok);
+    QVERIFY(program.start());
+    QThread::msleep(300);
+
+    const std::size_t from = game.recordSize();
+    const Point p = button(1, 7);
+    program.clickClient(program.window(), p.x, p.y);
+    const std::string got = game.waitForText(from, "\n", 60s);
+    QCOMPARE(got.size(), std::size_t(100001));
+    QVERIFY(QString::fromStdString(got) == text + u'\n');
+
+    // Kept whole in the window and written back whole at the end.
+    program.signal(SIGTERM);
+    QCOMPARE(program.waitForExit(), 0);
+    program.reopenStore();
+    QVERIFY(program.store().read("TextSet1", layout::text(7), "") == text);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -1,0 +1,64 @@
+// Damaged and hand-edited store files through the whole start-up and close of the windows:
+// the program starts on the defaults for whatever is unusable, the player works, closing
+// writes a valid store, and at most one message is shown.
+#include "UiHarness.h"
+
+#include "phrasebook/HostileStores.h"
+#include "ui/FormMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTest>
+
+using namespace jk;
+using namespace jk::test;
+
+class TestHostileProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void startWorkClose();
+};
+
+void TestHostileProgram::startWorkClose() {
+    const auto cases = generateHostileStores(60, 4242);
+    QTemporaryDir dir;
+    int index = 0;
+    for (const HostileStore& hostile : cases) {
+        const QString path = dir.filePath(QStringLiteral("store-%1.ini").arg(index++));
+        if (hostile.isFolder) {
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(hostile.bytes);
+        }
+        UiRun run(path);
+        run.start();
+        FormMain& w = *run.main;
+        QVERIFY2(w.isVisible() || w.modes().activeWidget(), qPrintable(hostile.name));
+        const int set = run.book.CurrentTextSet;
+        QVERIFY2(set >= 0 && set < SetCount, qPrintable(hostile.name));
+
+        // The player works in whatever window the store started in, then closes it.
+        run.book.EntryLong[set][3] = QStringLiteral("written after ") + hostile.name;
+        QWidget* shown = w.modes().activeWidget();
+        QVERIFY2(shown, qPrintable(hostile.name));
+        shown->close();
+        QCOMPARE(run.ended, 1);
+        QVERIFY2(run.prompts.told.size() + run.prompts.asked.size() <= 1,
+                 qPrintable(hostile.name + ": more than one message"));
+        if (hostile.isFolder)
+            continue;
+        QSettings check(path, QSettings::IniFormat);
+        QVERIFY2(check.status() == QSettings::NoError, qPrintable(hostile.name));
+        SettingsStore store(path);
+        QCOMPARE(
+            store.read(QStringLiteral("TextSet%1").arg(set + 1), QStringLiteral("Text--3"), {}),
+            QStringLiteral("written after ") + hostile.name);
+    }
+}
+
+QTEST_MAIN(TestHostileProgram)
+#include "tst_hostileprogram.moc"
