@@ -5,6 +5,7 @@
 #include "phrasebook/SettingsStore.h"
 #include "phrasebook/TextSetStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -78,6 +79,13 @@ QByteArray groupedKeyValue(const QString& key, const QByteArray& value) {
 }
 
 } // namespace
+
+bool placeHostileStore(const HostileStore& hostile, const QString& path) {
+    if (hostile.isFolder)
+        return QDir().mkpath(path);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(hostile.bytes) == hostile.bytes.size();
+}
 
 QByteArray validStoreBytes() {
     static const QByteArray bytes = [] {

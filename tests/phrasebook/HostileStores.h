@@ -18,6 +18,9 @@ struct HostileStore {
 // that cannot be converted or is out of range, duplicate keys and groups.
 QList<HostileStore> generateHostileStores(int count, unsigned seed);
 
+// Puts the case at path (a file with its bytes, or a folder); false if that failed.
+bool placeHostileStore(const HostileStore& hostile, const QString& path);
+
 // A complete, valid store as the program writes it.
 QByteArray validStoreBytes();
 

@@ -44,13 +44,7 @@ void TestHostileStore::everyCaseLoadsWorksAndSaves() {
     int index = 0;
     for (const auto& hostile : cases) {
         const QString path = dir.filePath(QString("store-%1.ini").arg(index++));
-        if (hostile.isFolder) {
-            QVERIFY(QDir().mkpath(path));
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(hostile.bytes);
-        }
+        QVERIFY2(test::placeHostileStore(hostile, path), qPrintable(hostile.name));
         PhraseBook book;
         SettingsStore store(path);
         loadAll(book, store);

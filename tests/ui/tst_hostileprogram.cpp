@@ -27,13 +27,7 @@ void TestHostileProgram::startWorkClose() {
     int index = 0;
     for (const HostileStore& hostile : cases) {
         const QString path = dir.filePath(QStringLiteral("store-%1.ini").arg(index++));
-        if (hostile.isFolder) {
-            QVERIFY(QDir().mkpath(path));
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(hostile.bytes);
-        }
+        QVERIFY2(placeHostileStore(hostile, path), qPrintable(hostile.name));
         UiRun run(path);
         run.start();
         FormMain& w = *run.main;
