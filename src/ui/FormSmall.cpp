@@ -1,6 +1,5 @@
 #include "ui/FormSmall.h"
 
-#include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
 #include "ui/Appearance.h"
 #include "ui/MouseMoveRelay.h"
@@ -9,7 +8,6 @@
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,11 +16,10 @@
 namespace jk {
 
 FormSmall::FormSmall(UiContext& ui, WindowModes& modes)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint)
-    , ui_(ui)
-    , modes_(modes) {
+    : CompactWindow(ui, modes,
+                    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                        Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Jeerkit "));
     setWindowIcon(look::windowIcon());
     setFixedSize(twipsToPixels(2340), twipsToPixels(6870));
@@ -79,46 +76,15 @@ FormSmall::FormSmall(UiContext& ui, WindowModes& modes)
     chain(Command3);
     Command1->setFocus();
 
-    selector_ = std::make_unique<TextSetSelector>(*ComboTextSet, ui_, false,
-                                                  [this](qint16 set) { ShowTextSet(set); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    for (int i = 0; i < EntryCount; ++i) {
-        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+    connectCommon(*Command1, *Command3, *ComboTextSet, Command2);
+    for (int i = 0; i < EntryCount; ++i)
         connect(TextShort[i], &QLineEdit::textChanged, this, [this, i] { TextShort_Change(i); });
-    }
 }
 
 FormSmall::~FormSmall() = default;
 
-void FormSmall::Form_Load() {
-    modes_.restorePosition(*this);
-    selector_->refill();
-    selector_->select(ui_.book.CurrentTextSet);
-}
-
-void FormSmall::Form_Activate() {
-    modes_.activated(*this);
-    // Names may have changed in the main window since the last time.
-    selector_->refill();
-    ShowTextSet(ui_.book.CurrentTextSet);
-}
-
-void FormSmall::Form_Deactivate() {
-    modes_.storePosition(*this);
-}
-
-void FormSmall::Form_Unload() {
-    modes_.closeFrom(*this);
-}
-
-void FormSmall::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
-}
-
 void FormSmall::ShowTextSet(qint16 set) {
-    selector_->select(ui_.book.CurrentTextSet);
+    selector().select(ui_.book.CurrentTextSet);
     if (!PhraseBook::isSetIndex(set))
         return;
     for (int i = 0; i < EntryCount; ++i) {
@@ -127,29 +93,12 @@ void FormSmall::ShowTextSet(qint16 set) {
     }
 }
 
-void FormSmall::Command1_Click() {
-    ui_.link.SendCurse();
-}
-
-void FormSmall::Command2_Click(int index) {
-    ui_.link.SendEntry(static_cast<qint16>(index));
-}
-
-void FormSmall::Command3_Click() {
-    modes_.switchFrom(*this);
-}
-
 void FormSmall::Command2_MouseMove(int index) {
-    showFullText(index);
+    showFullText(*LabelFullText, index);
 }
 
 void FormSmall::TextShort_MouseMove(int index) {
-    showFullText(index);
-}
-
-void FormSmall::showFullText(int index) {
-    if (ui_.book.hasCurrentSet())
-        LabelFullText->setText(ui_.book.EntryLong[ui_.book.CurrentTextSet][index]);
+    showFullText(*LabelFullText, index);
 }
 
 void FormSmall::TextShort_Change(int index) {

@@ -1,6 +1,5 @@
 #include "ui/FormTiny.h"
 
-#include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
 #include "ui/Appearance.h"
 #include "ui/MouseMoveRelay.h"
@@ -9,7 +8,6 @@
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -17,9 +15,7 @@
 namespace jk {
 
 FormTiny::FormTiny(UiContext& ui, WindowModes& modes)
-    : QWidget(nullptr, Qt::Window)
-    , ui_(ui)
-    , modes_(modes) {
+    : CompactWindow(ui, modes, Qt::Window) {
     setWindowTitle(QStringLiteral("Jeerkit"));
     setWindowIcon(look::windowIcon());
     // Sizable, but the controls stay where they are: no layout.
@@ -70,60 +66,17 @@ FormTiny::FormTiny(UiContext& ui, WindowModes& modes)
     chain(Command3);
     Command1->setFocus();
 
-    selector_ = std::make_unique<TextSetSelector>(*ComboTextSet, ui_, false,
-                                                  [this](qint16 set) { ShowTextSet(set); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    for (int i = 0; i < EntryCount; ++i)
-        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+    connectCommon(*Command1, *Command3, *ComboTextSet, Command2);
 }
 
 FormTiny::~FormTiny() = default;
 
-void FormTiny::Form_Load() {
-    modes_.restorePosition(*this);
-    selector_->refill();
-    selector_->select(ui_.book.CurrentTextSet);
-}
-
-void FormTiny::Form_Activate() {
-    modes_.activated(*this);
-    selector_->refill();
-    ShowTextSet(ui_.book.CurrentTextSet);
-}
-
-void FormTiny::Form_Deactivate() {
-    modes_.storePosition(*this);
-}
-
-void FormTiny::Form_Unload() {
-    modes_.closeFrom(*this);
-}
-
-void FormTiny::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
-}
-
 void FormTiny::ShowTextSet(qint16 /*set*/) {
-    selector_->select(ui_.book.CurrentTextSet);
-}
-
-void FormTiny::Command1_Click() {
-    ui_.link.SendCurse();
-}
-
-void FormTiny::Command2_Click(int index) {
-    ui_.link.SendEntry(static_cast<qint16>(index));
-}
-
-void FormTiny::Command3_Click() {
-    modes_.switchFrom(*this);
+    selector().select(ui_.book.CurrentTextSet);
 }
 
 void FormTiny::Command2_MouseMove(int index) {
-    if (ui_.book.hasCurrentSet())
-        LabelFullText->setText(ui_.book.EntryLong[ui_.book.CurrentTextSet][index]);
+    showFullText(*LabelFullText, index);
 }
 
 } // namespace jk
