@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace jk {
@@ -69,9 +70,15 @@ SettingsStore::SettingsStore(const QString& iniPath)
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::defaultPath() {
+#ifdef Q_OS_UNIX
+    // Where QSettings keeps a user's INI files, without opening (and parsing) one to ask.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Jeerkit/Jeerkit.ini");
+#else
     const QSettings probe(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Jeerkit"),
                           QStringLiteral("Jeerkit"));
     return probe.fileName();
+#endif
 }
 
 QString SettingsStore::read(const QString& section, const QString& key, const QString& def) const {

@@ -84,9 +84,18 @@ void TestSettingsStore::handEditedCommaList() {
 }
 
 void TestSettingsStore::defaultPathFollowsXdg() {
+    // The same file QSettings itself would use for the user's "Jeerkit" INI settings.
+    const auto qsettingsPath = [] {
+        return QSettings(QSettings::IniFormat, QSettings::UserScope, "Jeerkit", "Jeerkit")
+            .fileName();
+    };
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
     QCOMPARE(SettingsStore::defaultPath(), dir.path() + "/Jeerkit/Jeerkit.ini");
+    QCOMPARE(SettingsStore::defaultPath(), qsettingsPath());
+    qunsetenv("XDG_CONFIG_HOME");
+    // (QSettings settles its folder once per process, so only the path is checked here.)
+    QCOMPARE(SettingsStore::defaultPath(), QDir::homePath() + "/.config/Jeerkit/Jeerkit.ini");
 }
 
 void TestSettingsStore::failedWriteIsReportedAndOldFileKept() {
