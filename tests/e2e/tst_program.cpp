@@ -90,6 +90,31 @@ void parkGame(const PeerProcess& game) {
                       {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
 }
 
+void addWindowSizes() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("main") << 1;
+    QTest::newRow("small") << 2;
+    QTest::newRow("tiny") << 3;
+}
+
+// The stand-in game, parked clear of Jeerkit, and Jeerkit on a prepared store, started in
+// window size `size`.
+struct Session {
+    PeerProcess game;
+    ProgramProcess program;
+    // Empty when both run; otherwise what went wrong.
+    QString start(int size) {
+        if (!game.started())
+            return QString::fromStdString(game.error());
+        parkGame(game);
+        prepare(program, size);
+        if (!program.start(titleOf(size)))
+            return QStringLiteral("Jeerkit showed no window: ") + program.errorOutput();
+        QThread::msleep(300);
+        return {};
+    }
+};
+
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -112,21 +137,15 @@ private slots:
 };
 
 void TestProgram::everyWindowSendsExactly_data() {
-    QTest::addColumn<int>("size");
-    QTest::newRow("main") << 1;
-    QTest::newRow("small") << 2;
-    QTest::newRow("tiny") << 3;
+    addWindowSizes();
 }
 
 void TestProgram::everyWindowSendsExactly() {
     QFETCH(int, size);
-    PeerProcess game;
-    QVERIFY2(game.started(), game.error().c_str());
-    parkGame(game);
-    ProgramProcess program;
-    prepare(program, size);
-    QVERIFY2(program.start(titleOf(size)), qPrintable(program.errorOutput()));
-    QThread::msleep(300);
+    Session session;
+    const QString problem = session.start(size);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& [game, program] = session;
 
     for (int e = 0; e < Phrases.size(); ++e) {
         const std::size_t from = game.recordSize();
@@ -151,13 +170,10 @@ void TestProgram::everyWindowSendsExactly() {
 }
 
 void TestProgram::nestedSendsBothArrive() {
-    PeerProcess game;
-    QVERIFY2(game.started(), game.error().c_str());
-    parkGame(game);
-    ProgramProcess program;
-    prepare(program, 1);
-    QVERIFY(program.start());
-    QThread::msleep(300);
+    Session session;
+    const QString problem = session.start(1);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& [game, program] = session;
     const std::size_t from = game.recordSize();
     const Point first = button(1, 1), second = button(1, 4);
     program.clickClient(program.window(), first.x, first.y);
@@ -170,21 +186,16 @@ void TestProgram::nestedSendsBothArrive() {
 }
 
 void TestProgram::gameTakingFocusStoresNothing_data() {
-    QTest::addColumn<int>("size");
-    QTest::newRow("main") << 1;
-    QTest::newRow("small") << 2;
-    QTest::newRow("tiny") << 3;
+    addWindowSizes();
 }
 
 void TestProgram::gameTakingFocusStoresNothing() {
     QFETCH(int, size);
-    PeerProcess game;
-    QVERIFY2(game.started(), game.error().c_str());
-    parkGame(game);
-    ProgramProcess program;
-    prepare(program, size);
-    QVERIFY(program.start(titleOf(size)));
-    QThread::msleep(500);
+    Session session;
+    const QString problem = session.start(size);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& [game, program] = session;
+    QThread::msleep(200); // past the activation's save
     const QByteArray before = fileBytes(program.storePath());
     const QDateTime modified = QFileInfo(program.storePath()).lastModified();
 
@@ -212,13 +223,10 @@ void TestProgram::signalsSaveLikeClosing() {
     QFETCH(int, signalNumber);
     XDisplayProbe probe;
     const std::string keymapBefore = probe.keymapDump();
-    PeerProcess game;
-    QVERIFY2(game.started(), game.error().c_str());
-    parkGame(game);
-    ProgramProcess program;
-    prepare(program, 1);
-    QVERIFY(program.start());
-    QThread::msleep(300);
+    Session session;
+    const QString problem = session.start(1);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& [game, program] = session;
 
     // An edit the store has not seen: replace the long text of row 1.
     program.clickClient(program.window(), 200, 76);
