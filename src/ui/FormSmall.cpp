@@ -32,13 +32,7 @@ FormSmall::FormSmall(UiContext& ui, WindowModes& modes)
     ComboTextSet = new QComboBox(this);
     place(*ComboTextSet, 90, 960, 2175, 315);
 
-    LabelFullText = new QLabel(
-        QStringLiteral("Move the mouse over the texts or the numbered buttons to see full texts"),
-        this);
-    LabelFullText->setTextFormat(Qt::PlainText);
-    LabelFullText->setWordWrap(true);
-    LabelFullText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    look::paintWhite(*LabelFullText);
+    LabelFullText = makeFullTextLabel();
     place(*LabelFullText, 90, 1350, 2175, 615);
 
     buttonMoves_ = new MouseMoveRelay([this](int i) { Command2_MouseMove(i); }, this);

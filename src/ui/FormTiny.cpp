@@ -43,14 +43,8 @@ FormTiny::FormTiny(UiContext& ui, WindowModes& modes)
         buttonMoves_->watch(*send, i);
     }
 
-    LabelFullText = new QLabel(
-        QStringLiteral("Move the mouse over the texts or the numbered buttons to see full texts"),
-        this);
-    LabelFullText->setTextFormat(Qt::PlainText);
-    LabelFullText->setWordWrap(true);
-    LabelFullText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelFullText = makeFullTextLabel();
     LabelFullText->setFont(bold);
-    look::paintWhite(*LabelFullText);
     place(*LabelFullText, 2190, 600, 3975, 375);
     // The label lies under the lower row of buttons, which overlap it by a pixel.
     LabelFullText->lower();

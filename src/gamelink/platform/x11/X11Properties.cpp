@@ -41,4 +41,19 @@ std::optional<std::string> windowClassOf(Display* display, Window window) {
     return std::string(hint.windowClass());
 }
 
+std::optional<TreeLinks> queryTree(Display* display, Window window) {
+    Window root = None;
+    Window parent = None;
+    Window* raw = nullptr;
+    unsigned int count = 0;
+    const Status ok = XQueryTree(display, window, &root, &parent, &raw, &count);
+    XMemory<Window> children(raw);
+    if (ok == 0)
+        return std::nullopt;
+    TreeLinks links{parent, {}};
+    if (children != nullptr)
+        links.children.assign(children.get(), children.get() + count);
+    return links;
+}
+
 } // namespace jk::platform::x11

@@ -19,4 +19,12 @@ bool hasProperty(Display* display, Window window, Atom property);
 // The class part of WM_CLASS (its second string); nothing if the window has none.
 std::optional<std::string> windowClassOf(Display* display, Window window);
 
+// A window's place in the tree: its parent (None for the root) and its children, bottom
+// to top. Empty when the window is gone.
+struct TreeLinks {
+    Window parent = None;
+    std::vector<Window> children;
+};
+std::optional<TreeLinks> queryTree(Display* display, Window window);
+
 } // namespace jk::platform::x11

@@ -31,15 +31,10 @@ void sendToWindowManager(X11Connection& connection, Window window, Atom type,
 }
 
 std::optional<Window> parentOf(Display* display, Window window) {
-    Window root = None;
-    Window parent = None;
-    Window* raw = nullptr;
-    unsigned int count = 0;
-    const Status ok = XQueryTree(display, window, &root, &parent, &raw, &count);
-    XMemory<Window> children(raw);
-    if (ok == 0 || parent == None)
+    const std::optional<TreeLinks> links = queryTree(display, window);
+    if (!links || links->parent == None)
         return std::nullopt;
-    return parent;
+    return links->parent;
 }
 
 // Whether ancestor is window or one of the windows it sits in.

@@ -12,15 +12,8 @@ namespace jk::platform::x11 {
 namespace {
 
 std::vector<Window> childrenOf(Display* display, Window window) {
-    Window root = None;
-    Window parent = None;
-    Window* raw = nullptr;
-    unsigned int count = 0;
-    const Status ok = XQueryTree(display, window, &root, &parent, &raw, &count);
-    XMemory<Window> children(raw);
-    if (ok == 0 || children == nullptr)
-        return {};
-    return std::vector<Window>(children.get(), children.get() + count);
+    std::optional<TreeLinks> links = queryTree(display, window);
+    return links ? std::move(links->children) : std::vector<Window>{};
 }
 
 // Window managers put each client into a frame of their own; the client is the window inside
