@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -38,6 +39,22 @@ std::unique_ptr<QSettings> openIni(const QString& path) {
     // A crash or power loss in the middle of a save must leave the old file or the new one.
     settings->setAtomicSyncRequired(true);
     return settings;
+}
+
+// QSettings holds "<file>.lock" while it saves. A program killed between creating that lock
+// and writing its owner into it leaves an empty one, which QSettings counts as stale only
+// once it is 30 s old: the next save would freeze the program until then. The store has
+// one writer (one program per user), so a lock that names no owner is such a leftover.
+void removeOwnerlessLock(const QString& path) {
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!lock.getLockInfo(&pid, &host, &application))
+        lock.removeStaleLockFile();
 }
 
 } // namespace
@@ -102,6 +119,7 @@ void SettingsStore::write(const QString& section, const QString& key, const QStr
 }
 
 StoreResult SettingsStore::flush() {
+    removeOwnerlessLock(path_);
     settings_->sync();
     if (settings_->status() == QSettings::NoError)
         return {true, path_, {}};

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <future>
+
 #include <unistd.h>
 
 using namespace jk;
@@ -22,6 +24,8 @@ private slots:
     void folderInsteadOfFile();
     void parentIsAFile();
     void damagedFileIsKeptAndReplaced();
+    void leftoverSaveLockDoesNotHoldUpSaving_data();
+    void leftoverSaveLockDoesNotHoldUpSaving();
 };
 
 void TestSettingsStore::defaultOnlyWhenMissing() {
@@ -180,6 +184,36 @@ void TestSettingsStore::damagedFileIsKeptAndReplaced() {
     SettingsStore reread(path);
     QVERIFY(reread.loadProblem().isEmpty());
     QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
+}
+
+void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving_data() {
+    QTest::addColumn<QByteArray>("lock");
+    // Killed between creating the lock and writing its owner, or after a power failure.
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("torn") << QByteArray("123");
+    QTest::newRow("garbage") << QByteArray("not\na lock\n\xff\xfe\n");
+    // A finished process: the lock names an owner that has gone.
+    QTest::newRow("gone owner") << QByteArray("999999999\njeerkit\n\n");
+}
+
+void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving() {
+    QFETCH(QByteArray, lock);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Jeerkit.ini");
+    QFile leftover(path + ".lock");
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.write(lock);
+    leftover.close();
+
+    SettingsStore store(path);
+    store.write("Settings", "Prefix", "kept");
+    // A fresh leftover lock would otherwise hold the save for 30 s; give it a third of that.
+    auto saving = std::async(std::launch::async, [&store] { return store.flush(); });
+    QVERIFY2(saving.wait_for(std::chrono::seconds(10)) == std::future_status::ready,
+             "the save waited for a lock nobody holds");
+    QVERIFY(saving.get().ok);
+    QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("kept"));
+    QVERIFY(!QFile::exists(path + ".lock"));
 }
 
 QTEST_APPLESS_MAIN(TestSettingsStore)
