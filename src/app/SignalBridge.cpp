@@ -27,7 +27,7 @@ SignalBridge::SignalBridge(QObject* parent)
     notifier_ = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &SignalBridge::readSignal);
     for (int sig : HandledSignals) {
-        struct sigaction action{};
+        struct sigaction action {};
         action.sa_handler = &SignalBridge::onSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;

@@ -27,6 +27,9 @@ signals:
     void activationRequested();
 
 private:
+    // True when a running program took the request to come to the front.
+    bool askRunningToShow() const;
+
     QString serverName_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;

@@ -269,6 +269,17 @@ void TestProgram::secondStartLeavesFirstAlone() {
     QVERIFY(third.start());
     third.signal(SIGTERM);
     QCOMPARE(third.waitForExit(), 0);
+
+    // Killed between creating the lock and writing its owner into it (or a power failure):
+    // a lock that names nobody does not stop the next start either.
+    const QFileInfo store(first.storePath());
+    QFile ownerless(store.absolutePath() + "/." + store.fileName() + ".running");
+    QVERIFY(ownerless.open(QIODevice::WriteOnly));
+    ownerless.close();
+    ProgramProcess fourth(first.configHome());
+    QVERIFY2(fourth.start(), qPrintable(fourth.errorOutput()));
+    fourth.signal(SIGTERM);
+    QCOMPARE(fourth.waitForExit(), 0);
 }
 
 void TestProgram::longEntryKeptAndTypedWhole() {
