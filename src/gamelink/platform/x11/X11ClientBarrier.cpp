@@ -27,17 +27,12 @@ std::optional<Window> focusedClient(X11Connection& connection) {
     for (Window w = focus;;) {
         if (hasProperty(display, w, wmState))
             return w;
-        Window root = None;
-        Window parent = None;
-        Window* raw = nullptr;
-        unsigned int count = 0;
-        const Status ok = XQueryTree(display, w, &root, &parent, &raw, &count);
-        XMemory<Window> children(raw);
-        if (ok == 0)
+        const std::optional<TreeLinks> links = queryTree(display, w);
+        if (!links)
             return std::nullopt;
-        if (parent == root)
+        if (links->parent == links->root)
             return w;
-        w = parent;
+        w = links->parent;
     }
 }
 

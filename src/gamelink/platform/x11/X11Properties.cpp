@@ -50,7 +50,7 @@ std::optional<TreeLinks> queryTree(Display* display, Window window) {
     XMemory<Window> children(raw);
     if (ok == 0)
         return std::nullopt;
-    TreeLinks links{parent, {}};
+    TreeLinks links{root, parent, {}};
     if (children != nullptr)
         links.children.assign(children.get(), children.get() + count);
     return links;

@@ -19,9 +19,10 @@ bool hasProperty(Display* display, Window window, Atom property);
 // The class part of WM_CLASS (its second string); nothing if the window has none.
 std::optional<std::string> windowClassOf(Display* display, Window window);
 
-// A window's place in the tree: its parent (None for the root) and its children, bottom
+// A window's place in the tree: its root, its parent (None for the root) and its children, bottom
 // to top. Empty when the window is gone.
 struct TreeLinks {
+    Window root = None;
     Window parent = None;
     std::vector<Window> children;
 };
