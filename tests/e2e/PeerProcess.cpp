@@ -37,8 +37,21 @@ std::string peerExecutable() {
     return JK_PEER_EXE;
 }
 
+#ifndef JK_WINE64_EXE
+#define JK_WINE64_EXE ""
+#define JK_PEER_WIN32_EXE ""
+#endif
+
+std::string wineUnavailableReason() {
+    if (std::string(JK_WINE64_EXE).empty())
+        return "built without wine64 or the MinGW-w64 cross compiler";
+    if (std::getenv("WINEPREFIX") == nullptr)
+        return "WINEPREFIX is not set: run through ctest (fixture \"wine\")";
+    return {};
+}
+
 PeerProcess::PeerProcess(std::string windowClass, std::string title,
-                         const std::vector<std::string>& options) {
+                         const std::vector<std::string>& options, PeerKind kind) {
     char pattern[] = "/tmp/jk-peer.XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         error_ = std::string("mkdtemp: ") + std::strerror(errno);
@@ -48,9 +61,12 @@ PeerProcess::PeerProcess(std::string windowClass, std::string title,
     recordPath_ = directory_ + "/record.txt";
     const std::string readyPath = directory_ + "/ready";
 
-    const std::string exe = peerExecutable();
+    const bool wine = kind == PeerKind::Wine;
+    const std::string exe = wine ? std::string(JK_WINE64_EXE) : peerExecutable();
     std::vector<std::string> args = {exe,     "--class",   windowClass, "--title", title,
                                      "--out", recordPath_, "--ready",   readyPath};
+    if (wine)
+        args.insert(args.begin() + 1, JK_PEER_WIN32_EXE);
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args)
@@ -63,7 +79,7 @@ PeerProcess::PeerProcess(std::string windowClass, std::string title,
         return;
     }
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wine ? 60 : 20);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::string ready = readFile(readyPath);
         if (!ready.empty()) {
@@ -81,7 +97,7 @@ PeerProcess::PeerProcess(std::string windowClass, std::string title,
         }
         std::this_thread::sleep_for(PollInterval);
     }
-    error_ = "jeerkit-peer's window did not become ready within 20 s";
+    error_ = "the stand-in game's window did not become ready in time";
 }
 
 PeerProcess::~PeerProcess() {

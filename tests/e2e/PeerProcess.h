@@ -8,8 +8,14 @@
 //   ... type into game.window() ...
 //   const std::string got = game.waitForText(from, "<Escape>");   // up to and with the marker
 //
-// Link jeerkit_e2e_support; it knows where the peer executable is. Needs DISPLAY (run the test
-// under tests/e2e/with-x.sh). Plain C++, no Qt.
+//   jk::e2e::PeerProcess wineGame("Ultima Online", "Ultima Online", {}, jk::e2e::PeerKind::Wine);
+//   // client.exe under wine64 in the run's prefix; X11 sees its WM_CLASS as "client.exe", and
+//   // window() is its HWND. Records the same way, plus "<Background>" before any key that
+//   // arrived while it was not the foreground window.
+//
+// Link jeerkit_e2e_support; it knows where the peer executables are. Needs DISPLAY (run the
+// test under tests/e2e/with-x.sh; for Wine, a run registered with jk_add_e2e_run(... WINE)).
+// Plain C++, no Qt.
 
 #include <chrono>
 #include <cstdint>
@@ -21,13 +27,23 @@
 
 namespace jk::e2e {
 
+enum class PeerKind {
+    X11,  // jeerkit-peer
+    Wine, // client.exe under wine64
+};
+
+// Empty when the Wine stand-in can be run here; otherwise why not (for QSKIP).
+std::string wineUnavailableReason();
+
 class PeerProcess {
 public:
-    // Starts the peer with this WM_CLASS class and title (and further options of jeerkit-peer,
-    // such as "--no-ping") and waits (up to 20 s) until its window can be found and takes keys.
+    // Starts the peer with this class and title (and further options of the peer, such as
+    // "--no-ping") and waits (up to 20 s, 60 s under Wine) until its window can be found and
+    // takes keys.
     explicit PeerProcess(std::string windowClass = "Ultima Online",
                          std::string title = "Stand-in game",
-                         const std::vector<std::string>& options = {});
+                         const std::vector<std::string>& options = {},
+                         PeerKind kind = PeerKind::X11);
     ~PeerProcess(); // ends the peer (SIGTERM) if it still runs
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
@@ -35,7 +51,7 @@ public:
     bool started() const { return window_ != 0; }
     // Why it did not start.
     const std::string& error() const { return error_; }
-    // The peer's top-level window (an X11 window id).
+    // The peer's top-level window (an X11 window id; under Wine its HWND).
     std::uint64_t window() const { return window_; }
     pid_t pid() const { return pid_; }
 

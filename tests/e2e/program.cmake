@@ -7,5 +7,5 @@ target_link_libraries(jeerkit_e2e_program PUBLIC Qt6::Core jeerkit_core
 target_compile_definitions(jeerkit_e2e_program PRIVATE JK_PROGRAM_EXE="$<TARGET_FILE:jeerkit>")
 add_dependencies(jeerkit_e2e_program jeerkit)
 
-jk_add_e2e_test(e2e_program SOURCES tst_program.cpp E2eWait.h LIBS jeerkit_e2e_program)
+jk_add_e2e_test(e2e_program SOURCES tst_program.cpp E2eWait.h LineTable.h LIBS jeerkit_e2e_program)
 set_tests_properties(e2e_program PROPERTIES TIMEOUT 600)

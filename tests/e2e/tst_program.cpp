@@ -2,6 +2,7 @@
 // window sends to the stand-in game, nested sends, the game taking the focus, orderly
 // endings by signal, and a second start.
 #include "E2eWait.h"
+#include "LineTable.h"
 #include "PeerProcess.h"
 #include "ProgramProcess.h"
 #include "XDisplayProbe.h"
@@ -50,32 +51,10 @@ QString titleOf(int size) {
                        : QStringLiteral("Jeerkit 2.0");
 }
 
-// Entries of set 1, and what the game must receive for each.
-struct Phrase {
-    int style, enter;
-    QString text, received;
-};
-const QList<Phrase> Phrases = {
-    {0, 1, "Hail (friend) <var1>!", "Hail [friend] Bob!\n"},
-    {1, 1, "bows", ": bows\n"},
-    {2, 1, "Help!", "! Help!\n"},
-    {3, 1, "psst <var2>", "; psst (x)\n"},
-    {4, 1, "wave", "`wave\n"},
-    {0, 1, QString::fromUtf8("Grüße, très café — 5€ ~ `tick`"),
-     QString::fromUtf8("Grüße, très café — 5€ \n `tick`\n")},
-    {7, 1, "{{}braces{}}", "{braces}\n"},
-};
-
-// A store with the phrases above, the variables, and every window placed clear of the game.
+// A store with the table's lines, the variables, and every window placed clear of the game.
 void prepare(ProgramProcess& program, int windowSize) {
     SettingsStore& store = program.store();
-    for (int e = 0; e < Phrases.size(); ++e) {
-        store.write("TextSet1", layout::style(e), QString::number(Phrases[e].style));
-        store.write("TextSet1", layout::enter(e), QString::number(Phrases[e].enter));
-        store.write("TextSet1", layout::text(e), Phrases[e].text);
-    }
-    store.write(layout::Settings, layout::var(1), "Bob");
-    store.write(layout::Settings, layout::var(2), "(x)");
+    writeLineTable(store);
     store.write(layout::Settings, layout::WindowSize, QString::number(windowSize));
     for (const QString& key : {layout::MainLeft, layout::SmallLeft, layout::TinyLeft})
         store.write(layout::Settings, key, "10500");
@@ -147,16 +126,17 @@ void TestProgram::everyWindowSendsExactly() {
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     auto& [game, program] = session;
 
-    for (int e = 0; e < Phrases.size(); ++e) {
+    const QList<TableLine> lines = lineTable();
+    for (int e = 0; e < lines.size(); ++e) {
         const std::size_t from = game.recordSize();
         const Point p = button(size, e);
         program.clickClient(program.window(), p.x, p.y);
-        const std::string expected = Phrases[e].received.toStdString();
-        const std::string got = game.waitForText(from, expected, 10s);
-        if (QString::fromStdString(got) != Phrases[e].received &&
+        const std::string got = game.waitForText(from, lines[e].received.toStdString(), 10s);
+        if (QString::fromStdString(got) != lines[e].received &&
             qEnvironmentVariableIsSet("JK_SHOT"))
             QProcess::execute("import", {"-window", "root", "/tmp/jk-fail.png"});
-        QCOMPARE(QString::fromStdString(got), Phrases[e].received);
+        QVERIFY2(QString::fromStdString(got) == lines[e].received,
+                 qPrintable(QString("%1: got \"%2\"").arg(lines[e].name, got.c_str())));
     }
     const std::size_t from = game.recordSize();
     const Point c = curseButton(size);
@@ -236,7 +216,7 @@ void TestProgram::signalsSaveLikeClosing() {
     QThread::msleep(300);
     // A phrase with characters off the keymap leaves spare keys bound for a while.
     const std::size_t from = game.recordSize();
-    const Point p = button(1, 5);
+    const Point p = button(1, 7);
     program.clickClient(program.window(), p.x, p.y);
     game.waitForText(from, "`tick`\n", 10s);
 
@@ -292,15 +272,15 @@ void TestProgram::longEntryKeptAndTypedWhole() {
     text.truncate(100000);
     ProgramProcess program;
     prepare(program, 1);
-    program.store().write("TextSet1", layout::text(7), text);
-    program.store().write("TextSet1", layout::style(7), "0");
-    program.store().write("TextSet1", layout::enter(7), "1");
+    program.store().write("TextSet1", layout::text(20), text);
+    program.store().write("TextSet1", layout::style(20), "0");
+    program.store().write("TextSet1", layout::enter(20), "1");
     QVERIFY(program.store().flush().ok);
     QVERIFY(program.start());
     QThread::msleep(300);
 
     const std::size_t from = game.recordSize();
-    const Point p = button(1, 7);
+    const Point p = button(1, 20);
     program.clickClient(program.window(), p.x, p.y);
     const std::string got = game.waitForText(from, "\n", 60s);
     QCOMPARE(got.size(), std::size_t(100001));
@@ -310,7 +290,7 @@ void TestProgram::longEntryKeptAndTypedWhole() {
     program.signal(SIGTERM);
     QCOMPARE(program.waitForExit(), 0);
     program.reopenStore();
-    QVERIFY(program.store().read("TextSet1", layout::text(7), "") == text);
+    QVERIFY(program.store().read("TextSet1", layout::text(20), "") == text);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

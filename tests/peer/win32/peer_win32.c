@@ -1,0 +1,338 @@
+/* client.exe: a Win32 stand-in for the game client, run under Wine on Linux or on Windows.
+ *
+ *   client.exe [--class NAME] [--title TEXT] [--out FILE] [--ready FILE]
+ *
+ *   --class NAME  Win32 window class (default "Ultima Online"; "Ultima Online Third Dawn" is the
+ *                 other one the program looks for). Under Wine, X11 sees WM_CLASS "client.exe",
+ *                 the name of this executable, whatever the class.
+ *   --title TEXT  window title (default "Ultima Online")
+ *   --out FILE    the record: every character the window receives (WM_CHAR, surrogate pairs
+ *                 joined) as UTF-8, Enter as a newline; keys without a character as the tokens
+ *                 of the X11 stand-in: "<Escape>", "<Left>", "<S-Left>", "<F5>", "<KP_Add>",
+ *                 "<BackSpace>", "<Tab>", "<Prior>", "<Next>", ...; a letter or digit held with
+ *                 Control or Alt as "<C-a>", "<A-f>", "<C-A-x>". A key that arrives while this
+ *                 window is not the foreground window is preceded by "<Background>", so that a
+ *                 test comparing the record sees a missing activation. Flushed after every key.
+ *   --ready FILE  written once the window is shown and is the foreground window (or, if it does
+ *                 not become it within 10 s, then), holding the HWND in hex ("0x10062") and a
+ *                 newline. Appears whole (written aside, then renamed).
+ *
+ * A FILE starting with "/" is a Unix path under Wine (drive Z:). Exit code 2 on bad arguments,
+ * 1 when a file cannot be written. Ends when its window is closed (WM_CLOSE) or on Ctrl+C/kill.
+ */
+#define WIN32_LEAN_AND_MEAN
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef _UNICODE
+#define _UNICODE
+#endif
+#include <windows.h>
+
+#include <shellapi.h>
+#include <wchar.h>
+
+static HANDLE record = INVALID_HANDLE_VALUE;
+static const wchar_t* readyPath = NULL;
+static HWND mainWindow = NULL;
+static BOOL announced = FALSE;
+static WCHAR highSurrogate = 0;
+static UINT_PTR readyTimer = 1;
+static DWORD startTicks = 0;
+
+/* "/tmp/x" -> "Z:\tmp\x"; other paths as they are. */
+static wchar_t* windowsPath(const wchar_t* path) {
+    const size_t n = wcslen(path);
+    wchar_t* out = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 3) * sizeof(wchar_t));
+    size_t o = 0;
+    if (path[0] == L'/') {
+        out[o++] = L'Z';
+        out[o++] = L':';
+    }
+    for (size_t i = 0; i < n; ++i)
+        out[o++] = path[i] == L'/' ? L'\\' : path[i];
+    out[o] = 0;
+    return out;
+}
+
+static void writeRecord(const char* bytes, DWORD size) {
+    DWORD written = 0;
+    if (record == INVALID_HANDLE_VALUE || size == 0)
+        return;
+    WriteFile(record, bytes, size, &written, NULL);
+    FlushFileBuffers(record);
+}
+
+static void writeText(const char* text) {
+    writeRecord(text, (DWORD)lstrlenA(text));
+}
+
+static void writeCodePoint(unsigned long c) {
+    char out[4];
+    DWORD n = 0;
+    if (c < 0x80) {
+        out[n++] = (char)c;
+    } else if (c < 0x800) {
+        out[n++] = (char)(0xC0 | (c >> 6));
+        out[n++] = (char)(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out[n++] = (char)(0xE0 | (c >> 12));
+        out[n++] = (char)(0x80 | ((c >> 6) & 0x3F));
+        out[n++] = (char)(0x80 | (c & 0x3F));
+    } else {
+        out[n++] = (char)(0xF0 | (c >> 18));
+        out[n++] = (char)(0x80 | ((c >> 12) & 0x3F));
+        out[n++] = (char)(0x80 | ((c >> 6) & 0x3F));
+        out[n++] = (char)(0x80 | (c & 0x3F));
+    }
+    writeRecord(out, n);
+}
+
+static void markBackground(void) {
+    if (GetForegroundWindow() != mainWindow)
+        writeText("<Background>");
+}
+
+static BOOL held(int vkey) {
+    return (GetKeyState(vkey) & 0x8000) != 0;
+}
+
+/* Names as X11 keysyms spell them, like the X11 stand-in's record. */
+static const char* keyName(WPARAM vkey) {
+    static char function[8];
+    if (vkey >= VK_F1 && vkey <= VK_F24) {
+        wsprintfA(function, "F%d", (int)(vkey - VK_F1 + 1));
+        return function;
+    }
+    switch (vkey) {
+    case VK_ESCAPE:
+        return "Escape";
+    case VK_LEFT:
+        return "Left";
+    case VK_RIGHT:
+        return "Right";
+    case VK_UP:
+        return "Up";
+    case VK_DOWN:
+        return "Down";
+    case VK_HOME:
+        return "Home";
+    case VK_END:
+        return "End";
+    case VK_PRIOR:
+        return "Prior";
+    case VK_NEXT:
+        return "Next";
+    case VK_INSERT:
+        return "Insert";
+    case VK_DELETE:
+        return "Delete";
+    case VK_BACK:
+        return "BackSpace";
+    case VK_TAB:
+        return "Tab";
+    case VK_CAPITAL:
+        return "Caps_Lock";
+    case VK_NUMLOCK:
+        return "Num_Lock";
+    case VK_SCROLL:
+        return "Scroll_Lock";
+    case VK_SNAPSHOT:
+        return "Print";
+    case VK_PAUSE:
+        return "Pause";
+    case VK_CANCEL:
+        return "Break";
+    case VK_HELP:
+        return "Help";
+    case VK_ADD:
+        return "KP_Add";
+    case VK_SUBTRACT:
+        return "KP_Subtract";
+    case VK_MULTIPLY:
+        return "KP_Multiply";
+    case VK_DIVIDE:
+        return "KP_Divide";
+    default:
+        return NULL;
+    }
+}
+
+static void onKeyDown(WPARAM vkey) {
+    const BOOL control = held(VK_CONTROL), alt = held(VK_MENU);
+    const char* name = keyName(vkey);
+    char token[48];
+    const BOOL letterOrDigit = (vkey >= 'A' && vkey <= 'Z') || (vkey >= '0' && vkey <= '9');
+    if ((control || alt) && (letterOrDigit || name != NULL)) {
+        char key[16];
+        if (name == NULL)
+            wsprintfA(key, "%c", (char)(vkey >= 'A' && vkey <= 'Z' ? vkey - 'A' + 'a' : vkey));
+        markBackground();
+        wsprintfA(token, "<%s%s%s>", control ? "C-" : "", alt ? "A-" : "", name ? name : key);
+        writeText(token);
+        return;
+    }
+    if (name == NULL)
+        return;
+    markBackground();
+    wsprintfA(token, "<%s%s>", held(VK_SHIFT) ? "S-" : "", name);
+    writeText(token);
+}
+
+static void onChar(WPARAM c) {
+    if (held(VK_CONTROL) || held(VK_MENU))
+        return; /* recorded as a token on key down */
+    if (c >= 0xD800 && c <= 0xDBFF) {
+        highSurrogate = (WCHAR)c;
+        return;
+    }
+    if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (highSurrogate != 0) {
+            markBackground();
+            writeCodePoint(0x10000 + (((unsigned long)highSurrogate - 0xD800) << 10) +
+                           ((unsigned long)c - 0xDC00));
+        }
+        highSurrogate = 0;
+        return;
+    }
+    highSurrogate = 0;
+    if (c == L'\r') {
+        markBackground();
+        writeText("\n");
+    } else if (c >= 0x20 && c != 0x7F) {
+        markBackground();
+        writeCodePoint((unsigned long)c);
+    }
+    /* Other control characters come with a key that is recorded as a token. */
+}
+
+static BOOL writeReady(HWND window) {
+    wchar_t* path = windowsPath(readyPath);
+    const size_t n = wcslen(path);
+    wchar_t* part = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 6) * sizeof(wchar_t));
+    char text[32];
+    DWORD written = 0;
+    BOOL ok;
+    HANDLE file;
+    lstrcpyW(part, path);
+    lstrcatW(part, L".part");
+    file = CreateFileW(part, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ok = file != INVALID_HANDLE_VALUE;
+    if (ok) {
+        wsprintfA(text, "0x%Ix\n", (ULONG_PTR)window);
+        ok = WriteFile(file, text, (DWORD)lstrlenA(text), &written, NULL);
+        CloseHandle(file);
+        ok = ok && MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING);
+    }
+    HeapFree(GetProcessHeap(), 0, part);
+    HeapFree(GetProcessHeap(), 0, path);
+    return ok;
+}
+
+static void announceWhenForeground(HWND window) {
+    if (announced)
+        return;
+    if (GetForegroundWindow() != window && GetTickCount() - startTicks < 10000)
+        return;
+    announced = TRUE;
+    KillTimer(window, readyTimer);
+    if (readyPath != NULL && !writeReady(window))
+        PostQuitMessage(1);
+}
+
+static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        onKeyDown(wParam);
+        break;
+    case WM_CHAR:
+        onChar(wParam);
+        return 0;
+    case WM_SYSCHAR:
+        return 0; /* no menu to open; Alt+key is recorded on key down */
+    case WM_ACTIVATE:
+    case WM_TIMER:
+        announceWhenForeground(window);
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        static const wchar_t text[] = L"Stand-in game: keys received are recorded.";
+        TextOutW(dc, 10, 10, text, (int)(sizeof text / sizeof text[0] - 1));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {
+    const wchar_t* windowClass = L"Ultima Online";
+    const wchar_t* title = L"Ultima Online";
+    const wchar_t* outPath = NULL;
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    WNDCLASSEXW wc;
+    MSG message;
+    (void)previous;
+    (void)commandLine;
+    (void)show;
+
+    for (int i = 1; argv != NULL && i < argc; i += 2) {
+        if (i + 1 >= argc)
+            return 2;
+        if (lstrcmpW(argv[i], L"--class") == 0)
+            windowClass = argv[i + 1];
+        else if (lstrcmpW(argv[i], L"--title") == 0)
+            title = argv[i + 1];
+        else if (lstrcmpW(argv[i], L"--out") == 0)
+            outPath = argv[i + 1];
+        else if (lstrcmpW(argv[i], L"--ready") == 0)
+            readyPath = argv[i + 1];
+        else
+            return 2;
+    }
+    if (outPath != NULL) {
+        wchar_t* path = windowsPath(outPath);
+        record = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        HeapFree(GetProcessHeap(), 0, path);
+        if (record == INVALID_HANDLE_VALUE)
+            return 1;
+    }
+
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = windowClass;
+    if (!RegisterClassExW(&wc))
+        return 1;
+    mainWindow = CreateWindowExW(0, windowClass, title, WS_OVERLAPPEDWINDOW, 0, 600, 400, 200, NULL,
+                                 NULL, instance, NULL);
+    if (mainWindow == NULL)
+        return 1;
+    startTicks = GetTickCount();
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
+    UpdateWindow(mainWindow);
+    SetForegroundWindow(mainWindow);
+    SetTimer(mainWindow, readyTimer, 20, NULL);
+    announceWhenForeground(mainWindow);
+
+    while (GetMessageW(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (record != INVALID_HANDLE_VALUE)
+        CloseHandle(record);
+    LocalFree(argv);
+    return (int)message.wParam;
+}
