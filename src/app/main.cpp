@@ -8,6 +8,7 @@
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
 
+#include "CommandLine.h"
 #include "SingleInstance.h"
 #ifndef Q_OS_WIN
 #include "SignalBridge.h"
@@ -17,6 +18,8 @@
 #include <QMessageBox>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = jk::answerCommandLine(argc, argv))
+        return *status;
 #ifdef Q_OS_LINUX
     // Keystrokes go to the game through X11, so the windows must live on the X display too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -25,6 +28,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jeerkit"));
     QApplication::setOrganizationName(QStringLiteral("Jeerkit"));
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.Jeerkit"));
     // Switching windows hides one after showing the next; the program ends only through a
     // window's close sequence.
     QApplication::setQuitOnLastWindowClosed(false);
