@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Draws Jeerkit's own images with ImageMagick 6 (convert): the 32x32 window icon (PNG with
-# 256 colours, and the same as ICO) and the 103x176 picture of the about box (JPEG).
+# Draws Jeerkit's own images: the icon in every size from jeerkit.svg (rsvg-convert, and
+# ImageMagick 6 for the ICO) and the 103x176 picture of the about box (ImageMagick's convert).
 # Run from anywhere; writes next to this script.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 font=$(fc-match -f '%{file}' 'DejaVu Sans:bold')
 
-# Icon: a cyan speech bubble on black with a black "J!" in it.
-convert -size 32x32 xc:none \
-    -fill black -draw "roundrectangle 0,0 31,31 6,6" \
-    -fill '#00ffff' -draw "roundrectangle 3,4 28,22 5,5" \
-    -draw "polygon 8,20 15,20 7,28" \
-    -fill black -font "$font" -pointsize 14 -gravity north -annotate +0+5 'J!' \
-    -colors 256 PNG8:jeerkit.png
-convert jeerkit.png -define icon:auto-resize=32 jeerkit.ico
+# Icon: jeerkit.svg is the one source. The window icon, the desktop's icon theme and the ICO
+# all take these renderings of it.
+for size in 16 32 48 64 128 256; do
+    rsvg-convert -w "$size" -h "$size" jeerkit.svg -o "icons/$size.png.tmp"
+    # Stripped of time stamps, so that rendering again changes no file.
+    convert "icons/$size.png.tmp" -strip "icons/$size.png"
+    rm "icons/$size.png.tmp"
+done
+convert icons/16.png icons/32.png icons/48.png icons/256.png jeerkit.ico
 
 # About picture: a night over a castle, a crescent moon and a speech bubble.
 convert -size 103x176 gradient:'#10204a'-'#000000' \

@@ -84,7 +84,11 @@ QString entryCaption(int entry) {
 
 QIcon windowIcon() {
     ensureResources();
-    return QIcon(QStringLiteral(":/jeerkit/jeerkit.png"));
+    // The same renderings the desktop's icon theme gets; the window manager picks its size.
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/jeerkit/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 QPixmap aboutPicture() {
