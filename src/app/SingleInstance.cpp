@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "phrasebook/SettingsStore.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -62,6 +64,7 @@ bool SingleInstance::claim() {
         if (lock_.getLockInfo(&pid, &host, &application) &&
             pid != QCoreApplication::applicationPid())
             return false; // a program that is starting right now and not listening yet
+        qCInfo(lcStore) << "Removing an instance lock left by process" << pid;
         lock_.removeStaleLockFile();
         if (!lock_.tryLock(0))
             return false;

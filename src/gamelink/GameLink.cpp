@@ -3,12 +3,18 @@
 #include "curse/ComposeCurseLine.h"
 #include "gamelink/ComposeEntryLine.h"
 #include "gamelink/KeyString.h"
+#include "gamelink/platform/Log.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/PhraseBook.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 namespace jk {
+
+// Below warnings, off unless asked for: QT_LOGGING_RULES="jk.*=true".
+Q_LOGGING_CATEGORY(lcGameLink, "jk.gamelink", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcX11, "jk.x11", QtWarningMsg)
 
 namespace {
 
@@ -25,6 +31,13 @@ std::vector<std::string> toStd(const QStringList& classes) {
     return out;
 }
 
+void logFromPlatform(platform::LogLevel level, const std::string& message) {
+    if (level == platform::LogLevel::Warning)
+        qCWarning(lcX11).noquote() << QString::fromStdString(message);
+    else
+        qCInfo(lcX11).noquote() << QString::fromStdString(message);
+}
+
 } // namespace
 
 GameLink::GameLink(PhraseBook& book, platform::Platform& platform, RandomSource& random, Warn warn,
@@ -34,6 +47,7 @@ GameLink::GameLink(PhraseBook& book, platform::Platform& platform, RandomSource&
     , platform_(platform)
     , random_(random)
     , warn_(std::move(warn)) {
+    platform::setLogSink(&logFromPlatform);
     Timer1.setInterval(PauseMs);
     Timer1.setSingleShot(true);
     Timer1.setTimerType(Qt::PreciseTimer);
@@ -67,11 +81,14 @@ void GameLink::SendCurse() {
 void GameLink::DeliverLine(const QString& line, const QStringList& classes) {
     const std::string unavailable = platform_.unavailableReason();
     if (!unavailable.empty()) {
+        qCInfo(lcGameLink).noquote()
+            << "Not sent, the desktop cannot be reached:" << QString::fromStdString(unavailable);
         warn_(QString::fromStdString(unavailable));
         return;
     }
     const platform::WindowId game = platform_.findWindow(toStd(classes));
     if (game == 0) {
+        qCInfo(lcGameLink) << "Not sent, no game window of class" << classes;
         ReportNoGame();
         return;
     }
@@ -82,13 +99,21 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes) {
     // Typing into whatever else holds the focus would put chat text, with Enter, into a
     // terminal or into this program: only type when the game has the keyboard.
     if (!platform_.hasFocus(game)) {
+        qCInfo(lcGameLink, "Not sent, window 0x%llx did not take the keyboard focus",
+               static_cast<unsigned long long>(game));
         warn_(gamelink_text::NotFronted);
         return;
     }
     if (!platform_.type(ParseKeyString(line))) {
         const std::string reason = platform_.unavailableReason();
+        qCWarning(lcGameLink, "Typing %lld characters into window 0x%llx failed%s%s",
+                  static_cast<long long>(line.size()), static_cast<unsigned long long>(game),
+                  reason.empty() ? "" : ": ", reason.c_str());
         warn_(reason.empty() ? QStringLiteral("The line could not be typed into the game.")
                              : QString::fromStdString(reason));
+    } else {
+        qCDebug(lcGameLink, "Typed %lld characters into window 0x%llx",
+                static_cast<long long>(line.size()), static_cast<unsigned long long>(game));
     }
     idle_.start();
 }

@@ -12,6 +12,8 @@
 
 namespace jk {
 
+Q_LOGGING_CATEGORY(lcStore, "jk.store", QtWarningMsg)
+
 namespace {
 
 QString settingsKey(const QString& section, const QString& key) {
@@ -53,8 +55,10 @@ void removeOwnerlessLock(const QString& path) {
     qint64 pid = 0;
     QString host;
     QString application;
-    if (!lock.getLockInfo(&pid, &host, &application))
+    if (!lock.getLockInfo(&pid, &host, &application)) {
+        qCInfo(lcStore) << "Removing" << lockPath << "which names no owner";
         lock.removeStaleLockFile();
+    }
 }
 
 } // namespace
@@ -82,6 +86,8 @@ SettingsStore::SettingsStore(const QString& iniPath)
                                .arg(path_);
         renew();
     }
+    if (!loadProblem_.isEmpty())
+        qCWarning(lcStore).noquote() << loadProblem_;
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -129,6 +135,7 @@ StoreResult SettingsStore::flush() {
     if (settings_->status() == QSettings::NoError)
         return {true, path_, {}};
     const QString reason = diagnoseWriteFailure(path_);
+    qCWarning(lcStore).noquote() << "Could not save" << path_ << "-" << reason;
     renew(); // keep every value for the next attempt
     return {false, path_, reason};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <memory>
@@ -7,6 +8,10 @@
 class QSettings;
 
 namespace jk {
+
+// "jk.store": saves that fail, damaged files, locks left behind. Below warnings, off unless
+// asked for: QT_LOGGING_RULES="jk.store=true".
+Q_DECLARE_LOGGING_CATEGORY(lcStore)
 
 // Outcome of writing the store to disk; a failure carries the file and the reason so that
 // the windows can tell the player.

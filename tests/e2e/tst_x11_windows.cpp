@@ -5,6 +5,7 @@
 #include "KeyRows.h"
 #include "PeerProcess.h"
 #include "XDisplayProbe.h"
+#include "gamelink/platform/Log.h"
 #include "gamelink/platform/x11/X11Platform.h"
 
 #include <QtTest>
@@ -23,6 +24,8 @@ const std::string ThirdDawn = "Ultima Online Third Dawn";
 bool withWindowManager() {
     return qgetenv("JK_WITH_X_WM") != "none";
 }
+
+std::string logged;
 
 bool hasAbove(XDisplayProbe& probe, std::uint64_t window) {
     const auto states = probe.netWmState(window);
@@ -200,6 +203,7 @@ void TestX11Windows::vanishedWindowDoesNoHarm() {
     }
     QVERIFY(waitUntil([&] { return !probe_->windowExists(gone); }));
 
+    jk::platform::setLogSink([](jk::platform::LogLevel, const std::string& m) { logged += m; });
     platform.activate(gone);
     QVERIFY(!platform.hasFocus(gone));
     platform.setTopMost(gone, true);
@@ -214,6 +218,8 @@ void TestX11Windows::vanishedWindowDoesNoHarm() {
     QVERIFY(!platform.hasFocus(bogus));
     platform.setTopMost(bogus, true);
     platform.releaseKeyboard();
+    jk::platform::setLogSink(nullptr);
+    QVERIFY2(logged.find("BadWindow") != std::string::npos, logged.c_str()); // errors are seen
 
     // And the backend still works.
     PeerProcess next;

@@ -1,5 +1,9 @@
 #include "gamelink/platform/x11/X11ErrorTrap.h"
 
+#include "gamelink/platform/Log.h"
+
+#include <cstdio>
+
 namespace jk::platform::x11 {
 
 namespace {
@@ -21,19 +25,16 @@ X11ErrorTrap::~X11ErrorTrap() {
     innermost = outer_;
 }
 
-bool X11ErrorTrap::sync() {
-    if (display_ != nullptr)
-        XSync(display_, False);
-    const bool clean = errors_ == checked_;
-    checked_ = errors_;
-    return clean;
-}
-
 int X11ErrorTrap::onError(Display* display, XErrorEvent* event) {
     for (X11ErrorTrap* t = innermost; t != nullptr; t = t->outer_) {
         if (t->display_ == display) {
-            ++t->errors_;
-            t->lastCode_ = event->error_code;
+            // Reads Xlib's local error database only: no request goes to the server from here.
+            char text[160] = {};
+            XGetErrorText(display, event->error_code, text, sizeof text);
+            char line[256];
+            std::snprintf(line, sizeof line, "X error %s (request %d.%d, resource 0x%lx)", text,
+                          event->request_code, event->minor_code, event->resourceid);
+            log(LogLevel::Info, line);
             return 0;
         }
     }

@@ -2,7 +2,7 @@
 
 // Catches the protocol errors of the backend's own requests. Xlib's default error handler ends
 // the process, and errors are normal here: the game window can vanish between finding it and
-// typing (BadWindow), or refuse the focus while unmapped (BadMatch).
+// typing (BadWindow), or refuse the focus while unmapped (BadMatch). Each one is logged.
 
 #include "gamelink/platform/x11/X11Resources.h"
 
@@ -15,22 +15,12 @@ public:
     X11ErrorTrap(const X11ErrorTrap&) = delete;
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
-    // Waits until the server has handled every request so far; true if none of them failed
-    // since the last call.
-    bool sync();
-    int errorCount() const { return errors_; }
-    // Error code of the last error (BadWindow, ...), 0 if none.
-    int lastErrorCode() const { return lastCode_; }
-
 private:
     static int onError(Display* display, XErrorEvent* event);
 
     Display* display_;
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
-    int errors_ = 0;
-    int checked_ = 0;
-    int lastCode_ = 0;
 };
 
 } // namespace jk::platform::x11

@@ -1,5 +1,7 @@
 #include "gamelink/platform/x11/X11Platform.h"
 
+#include "gamelink/platform/Log.h"
+
 #include "gamelink/platform/x11/X11Connection.h"
 #include "gamelink/platform/x11/X11ErrorTrap.h"
 #include "gamelink/platform/x11/X11Keyboard.h"
@@ -29,6 +31,8 @@ struct X11Platform::State {
     // After every use: a connection that broke on the way is dropped, to be opened anew.
     void settle() {
         if (connection.lost()) {
+            log(LogLevel::Warning, "The connection to the X display broke; it is opened anew on "
+                                   "the next use.");
             keyboard.forget();
             connection.close();
         }
