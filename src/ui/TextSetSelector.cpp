@@ -5,6 +5,8 @@
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QSignalBlocker>
@@ -13,11 +15,15 @@ namespace jk {
 
 namespace {
 
-bool countsAsEnteringOrLeaving(const QEvent* event) {
+bool countsAsEnteringOrLeaving(const QComboBox& combo, const QEvent* event) {
     const auto reason = static_cast<const QFocusEvent*>(event)->reason();
     // Opening the list is still working in the selector, and the player switching to the
-    // game and back is not moving between controls.
-    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    // game and back is not moving between controls. The first opening of a list in a run
+    // moves the focus a second time, for no reason it names, while the list shows.
+    const QWidget* list = combo.view() ? combo.view()->window() : nullptr;
+    const QWidget* now = QApplication::focusWidget();
+    const bool inList = list && (list->isVisible() || (now && list->isAncestorOf(now)));
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !inList;
 }
 
 } // namespace
@@ -105,9 +111,9 @@ bool TextSetSelector::eventFilter(QObject* watched, QEvent* event) {
         // the wheel would switch without it.
         if (event->type() == QEvent::Wheel && !combo_.hasFocus())
             return true;
-        if (event->type() == QEvent::FocusIn && countsAsEnteringOrLeaving(event))
+        if (event->type() == QEvent::FocusIn && countsAsEnteringOrLeaving(combo_, event))
             ComboTextSet_GotFocus();
-        else if (event->type() == QEvent::FocusOut && countsAsEnteringOrLeaving(event))
+        else if (event->type() == QEvent::FocusOut && countsAsEnteringOrLeaving(combo_, event))
             ComboTextSet_LostFocus();
     }
     return QObject::eventFilter(watched, event);

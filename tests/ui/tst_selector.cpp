@@ -7,6 +7,7 @@
 #include "ui/FormSmall.h"
 #include "ui/FormTiny.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 using namespace jk;
 using namespace jk::test;
@@ -46,6 +49,7 @@ class TestSelector : public QObject {
 private slots:
     void renameInMainIsListedInSmall();
     void typedNameOfAnotherSetStillRenames();
+    void pickingFromTheListAfterTypingRenamesNothing();
     void emptyNameStaysEmpty();
     void focusChangesThatSave_data();
     void focusChangesThatSave();
@@ -99,6 +103,31 @@ void TestSelector::typedNameOfAnotherSetStillRenames() {
     QCOMPARE(run.book.SetName[0], QStringLiteral("Adventurer 5"));
     QCOMPARE(run.book.SetName[4], QStringLiteral("Adventurer 5"));
     QCOMPARE(w.ComboTextSet->count(), 30);
+}
+
+void TestSelector::pickingFromTheListAfterTypingRenamesNothing() {
+    StoreFile file;
+    UiRun run(file.path());
+    run.start();
+    FormMain& w = *run.main;
+    QVERIFY(activate(w));
+    QComboBox& selector = *w.ComboTextSet;
+    // Twice: the first opening of a list in a run moves the focus differently from later ones.
+    for (const int pick : {4, 9}) {
+        selector.setFocus(Qt::MouseFocusReason);
+        selector.lineEdit()->selectAll();
+        QTest::keyClicks(&selector, QStringLiteral("typed name"));
+        selector.showPopup();
+        QTRY_VERIFY(selector.view()->isVisible());
+        selector.view()->setCurrentIndex(selector.model()->index(pick, 0));
+        QTest::keyClick(selector.view(), Qt::Key_Return);
+        QTRY_VERIFY(!selector.view()->isVisible());
+        QCOMPARE(run.book.CurrentTextSet, qint16(pick));
+        w.Command1->setFocus(Qt::MouseFocusReason);
+        QVERIFY(std::ranges::find(run.book.SetName, QStringLiteral("typed name")) ==
+                run.book.SetName.end());
+        QCOMPARE(selector.currentText(), run.book.SetName[pick]);
+    }
 }
 
 void TestSelector::emptyNameStaysEmpty() {
