@@ -217,7 +217,13 @@ private:
         // (The first braced character may itself be '{', as in "{{}".)
         if (close == n || nextOpen[open + 2] < close)
             return {Piece::Malformed, open + 1};
-        return readBraced(open + 1, close);
+        const Piece braced = readBraced(open + 1, close);
+        // "{{ENTER}": not a braced '{' but a lone '{' before a named key, as when a text that
+        // ends in '{' gets its closing Enter.
+        if (braced.kind == Piece::Malformed && line[open + 1] == u'{' &&
+            readBraced(open + 2, close).kind != Piece::Malformed)
+            return {Piece::Malformed, open + 1};
+        return braced;
     }
 
     // The text between a '{' and its '}': one character or a key name, then optionally a

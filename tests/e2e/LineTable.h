@@ -59,6 +59,7 @@ inline QList<TableLine> lineTable() {
         {"Cyrillic", 2, 1, QString::fromUtf8("Привет, мир! Ёё Щщ"),
          QString::fromUtf8("! Привет, мир! Ёё Щщ\n")},
         {"1,000 characters", 0, 1, longText, longText + "\n"},
+        {"ends in a brace", 0, 1, "hello {", "hello {\n"},
     };
 }
 

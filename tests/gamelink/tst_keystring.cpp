@@ -304,6 +304,10 @@ void TestKeyString::malformed_data() {
     row("{Hail {ENTER}", "{Hail <Enter>");
     row("{a{+}", "{a+");
     row("{{foo}", "{{foo}");
+    row("hello {{ENTER}", "hello {<Enter>");
+    row("{{{ENTER}", "{{<Enter>");
+    row("{{LEFT 2}", "{<Left><Left>");
+    row("{{h}", "{h");
     row("+(ab", "+(ab");
     row("+(a~", "+(a<Enter>");
     row("+(a{foo}b)", "+(a{foo}b)");
