@@ -8,10 +8,12 @@
 
 namespace jk {
 
-// Bounds that keep composing finite when variables refer to one another.
+// Variables that fan out into one another can ask for more text than anyone could type; a
+// placeholder whose text would make the line longer than the entry's own text plus this many
+// characters stays as written. A variable that comes back to itself (a cycle) stays as
+// written where it comes back.
 struct ComposeLimits {
-    static constexpr int MaxExpansions = 1024;
-    static constexpr qsizetype MaxGrowth = 65536; // characters added by expansion
+    static constexpr qsizetype MaxGrowth = 1'000'000;
 };
 
 // The keystroke line of one entry: chat prefix, text, optional {ENTER}, parentheses to

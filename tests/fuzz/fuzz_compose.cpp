@@ -22,5 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qsizetype ownText = parts[0].size() + 9;
     if (line.size() > 2 * ownText + jk::ComposeLimits::MaxGrowth)
         std::abort();
+    // The Enter flag always ends the line in an Enter, whatever the expansion did.
+    if (enter == 1 && !line.endsWith(QStringLiteral("{ENTER}")))
+        std::abort();
     return 0;
 }
