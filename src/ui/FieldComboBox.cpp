@@ -62,7 +62,21 @@ private:
     QComboBox& box_;
 };
 
+class WheelIgnorer final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return event->type() == QEvent::Wheel || QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
+
+void ignoreWheel(QComboBox& box) {
+    box.installEventFilter(new WheelIgnorer(&box));
+}
 
 FieldComboBox::FieldComboBox(QWidget* parent)
     : QComboBox(parent) {
@@ -72,6 +86,8 @@ FieldComboBox::FieldComboBox(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     // Completion would pick an item for a typed prefix.
     setCompleter(nullptr);
+    // Setting the text puts the cursor at its end, and the field scrolls there.
+    connect(this, &QComboBox::currentIndexChanged, field, [field] { field->setCursorPosition(0); });
 }
 
 } // namespace jk

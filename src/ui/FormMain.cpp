@@ -154,6 +154,7 @@ void FormMain::createRows() {
         if (i > 0)
             style->setEditText(QStringLiteral("Say"));
         place(*style, 7920, top, 870, 315);
+        ignoreWheel(*style);
         ComboSay[i] = style;
 
         auto* enter = new QCheckBox(QStringLiteral("Check1"), this);

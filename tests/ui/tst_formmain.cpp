@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 using namespace jk;
 using namespace jk::test;
@@ -30,7 +33,7 @@ private slots:
     void longTextRule_data();
     void longTextRule();
     void typingAtTheEndOfALongTextReplacesTheLastCharacter();
-    void typedStyleTextChangesNothing();
+    void typedOrWheeledStyleChangesNothing();
     void prefixAndVariablesReachTheGame();
     void startupValues_data();
     void startupValues();
@@ -164,7 +167,7 @@ void TestFormMain::typingAtTheEndOfALongTextReplacesTheLastCharacter() {
     QCOMPARE(run.book.EntryLong[0][2], box.text());
 }
 
-void TestFormMain::typedStyleTextChangesNothing() {
+void TestFormMain::typedOrWheeledStyleChangesNothing() {
     StoreFile file;
     UiRun run(file.path());
     run.start();
@@ -182,7 +185,24 @@ void TestFormMain::typedStyleTextChangesNothing() {
     QCOMPARE(style.count(), 5);
     QCOMPARE(style.currentIndex(), 0);
 
-    // Choosing an item is what counts, once the start-up is over.
+    // Neither is turning the wheel over a style box, over any row or in the focused box.
+    const auto styles = run.book.EntryStyle[0];
+    auto wheel = [](QComboBox* box) {
+        const QPointF at(box->rect().center());
+        for (int notch = 0; notch < 2; ++notch) {
+            QWheelEvent event(at, box->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(box, &event);
+        }
+    };
+    std::ranges::for_each(w.ComboSay, wheel);
+    style.setFocus(Qt::MouseFocusReason);
+    wheel(&style);
+    QCOMPARE(run.book.EntryStyle[0], styles);
+
+    // Choosing an item is what counts, once the start-up is over; the box shows its start.
+    style.setCurrentIndex(3);
+    QCOMPARE(style.lineEdit()->cursorPosition(), 0);
     style.setCurrentIndex(2);
     QCOMPARE(run.book.EntryStyle[0][5], qint16(Yell));
     run.book.Loading = true;

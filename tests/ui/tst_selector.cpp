@@ -236,6 +236,9 @@ void TestSelector::switchInTinyThenBig() {
     QCOMPARE(w.ComboTextSet->currentText(), QStringLiteral("Gestures 1"));
     QCOMPARE(w.TextLong[0]->text(), QStringLiteral("yawn"));
     QCOMPARE(w.ComboSay[0]->currentText(), QStringLiteral("Gesture"));
+    // Every box reads "Gesture" from its start.
+    for (QComboBox* style : w.ComboSay)
+        QVERIFY(!style->lineEdit() || style->lineEdit()->cursorPosition() == 0);
 }
 
 void TestSelector::smallWindowSwitchAndFullText() {
