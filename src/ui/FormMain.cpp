@@ -2,6 +2,7 @@
 
 #include "curse/RandomSource.h"
 #include "gamelink/GameLink.h"
+#include "gamelink/platform/Platform.h"
 #include "phrasebook/BuiltIns.h"
 #include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsLayout.h"
@@ -287,8 +288,11 @@ void FormMain::Command3_Click() {
 void FormMain::Command4_Click() {
     // Out of the top-most layer while the box is open, or the box could end up beneath.
     modes_.setTopMost(*this, false);
-    if (!about_)
+    if (!about_) {
         about_ = std::make_unique<FormAbout>();
+        // The box has no caption; Qt would show the application's name in its place.
+        ui_.platform.clearTitle(static_cast<platform::WindowId>(about_->winId()));
+    }
     about_->exec();
     modes_.returnTo(*this);
 }

@@ -43,10 +43,11 @@ struct Property {
 
 } // namespace
 
-std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix) {
+std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
+    std::vector<std::uint64_t> found;
     Display* d = display();
     if (!d)
-        return 0;
+        return found;
     const Property clients(DefaultRootWindow(d), "_NET_CLIENT_LIST", XA_WINDOW, 4096);
     const auto* windows = reinterpret_cast<const Window*>(clients.data);
     for (unsigned long i = 0; windows && i < clients.count; ++i) {
@@ -54,13 +55,22 @@ std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix) {
         if (!owner.data || owner.count != 1 || *reinterpret_cast<const long*>(owner.data) != pid)
             continue;
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(d, windows[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        const Property name(windows[i], "_NET_WM_NAME", XInternAtom(d, "UTF8_STRING", False), 1024);
-        const std::string title =
-            name.data ? std::string(reinterpret_cast<const char*>(name.data), name.count) : "";
-        if (title.rfind(titlePrefix, 0) == 0)
-            return windows[i];
+        if (XGetWindowAttributes(d, windows[i], &attributes) && attributes.map_state == IsViewable)
+            found.push_back(windows[i]);
+    }
+    return found;
+}
+
+std::string textProperty(std::uint64_t window, const char* name) {
+    const Property text(Window(window), name, AnyPropertyType, 1024);
+    return text.data ? std::string(reinterpret_cast<const char*>(text.data), text.count)
+                     : std::string("<none>");
+}
+
+std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix) {
+    for (const std::uint64_t window : viewableWindowsOf(pid)) {
+        if (textProperty(window, "_NET_WM_NAME").rfind(titlePrefix, 0) == 0)
+            return window;
     }
     return 0;
 }

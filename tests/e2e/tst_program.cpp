@@ -6,6 +6,7 @@
 #include "PeerProcess.h"
 #include "ProgramProcess.h"
 #include "XDisplayProbe.h"
+#include "XWindows.h"
 
 #include "phrasebook/SettingsLayout.h"
 #include "phrasebook/SettingsStore.h"
@@ -113,6 +114,7 @@ private slots:
     void signalsSaveLikeClosing();
     void secondStartLeavesFirstAlone();
     void longEntryKeptAndTypedWhole();
+    void aboutBoxHasNoTitle();
 };
 
 void TestProgram::everyWindowSendsExactly_data() {
@@ -291,6 +293,22 @@ void TestProgram::longEntryKeptAndTypedWhole() {
     QCOMPARE(program.waitForExit(), 0);
     program.reopenStore();
     QVERIFY(program.store().read("TextSet1", layout::text(20), "") == text);
+}
+
+void TestProgram::aboutBoxHasNoTitle() {
+    ProgramProcess program;
+    QVERIFY(program.start());
+    program.clickClient(program.window(), 560, 19); // "About"
+    QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 2; }));
+    const auto shown = viewableWindowsOf(program.pid());
+    const std::uint64_t about = shown[0] == program.window() ? shown[1] : shown[0];
+    // What the window manager draws in the title bar.
+    QCOMPARE(textProperty(about, "_NET_WM_NAME"), std::string());
+    QCOMPARE(textProperty(about, "WM_NAME"), std::string());
+    program.type("%o");
+    QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 1; }));
+    program.signal(SIGTERM);
+    QCOMPARE(program.waitForExit(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -34,6 +34,9 @@ public:
     // Keep one of the program's own windows above all others, or not, without moving,
     // resizing or activating it.
     virtual void setTopMost(WindowId window, bool onTop) = 0;
+    // Give one of the program's own windows an empty title bar. Qt names a window with no
+    // title after the application; this undoes that. Call once the window exists.
+    virtual void clearTitle(WindowId window) { (void)window; }
     // Called when the program has been idle for a while and on exit: undo any temporary
     // change to the keyboard (spare keys bound for characters off the layout).
     virtual void releaseKeyboard() = 0;

@@ -61,6 +61,8 @@ public:
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 
+    void clearTitle(WindowId window) override { SetWindowTextW(toHandle(window), L""); }
+
     void releaseKeyboard() override {}
 };
 

@@ -111,6 +111,16 @@ void X11Platform::setTopMost(WindowId window, bool onTop) {
     d_->settle();
 }
 
+void X11Platform::clearTitle(WindowId window) {
+    if (window == 0 || !d_->ready())
+        return;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        clearWindowTitle(d_->connection, static_cast<Window>(window));
+    }
+    d_->settle();
+}
+
 void X11Platform::releaseKeyboard() {
     // Nothing to give back without a connection, and no reason to open one for it.
     if (d_->connection.display() == nullptr || d_->connection.lost())

@@ -21,6 +21,7 @@ public:
     bool hasFocus(WindowId window) override;
     bool type(const std::vector<KeyAction>& keys) override;
     void setTopMost(WindowId window, bool onTop) override;
+    void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
 
     // Search the window tree even where the window manager keeps a client list, as with window

@@ -129,4 +129,13 @@ void setWindowAbove(X11Connection& connection, Window window, bool above) {
                     static_cast<int>(states.size()));
 }
 
+void clearWindowTitle(X11Connection& connection, Window window) {
+    Display* display = connection.display();
+    const Atom utf8 = connection.atom("UTF8_STRING");
+    static const unsigned char Nothing[] = "";
+    XChangeProperty(display, window, connection.atom("_NET_WM_NAME"), utf8, 8, PropModeReplace,
+                    Nothing, 0);
+    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, Nothing, 0);
+}
+
 } // namespace jk::platform::x11

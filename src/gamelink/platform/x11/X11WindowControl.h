@@ -18,4 +18,7 @@ bool windowHasFocus(X11Connection& connection, Window window);
 
 void setWindowAbove(X11Connection& connection, Window window, bool above);
 
+// Both title properties (_NET_WM_NAME and WM_NAME) empty.
+void clearWindowTitle(X11Connection& connection, Window window);
+
 } // namespace jk::platform::x11
