@@ -4,7 +4,6 @@
 #include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsLayout.h"
 #include "phrasebook/SettingsStore.h"
-#include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
 
 #include <QDir>
@@ -48,13 +47,6 @@ void TestHostileStore::everyCaseLoadsWorksAndSaves() {
         PhraseBook book;
         SettingsStore store(path);
         loadAll(book, store);
-        // Every value the program reads at start-up converts or falls back.
-        const auto current =
-            stored::parseInt16(store.read(layout::Settings, layout::CurrentTextSet, "0"));
-        Q_UNUSED(current);
-        for (const QString& key : {layout::MainTop, layout::SmallLeft, layout::TinyTop})
-            Q_UNUSED(stored::parseSingle(store.read(layout::Settings, key, "0")));
-
         // The player works: an edit in every set, then the program closes.
         for (int s = 0; s < SetCount; ++s)
             book.EntryLong[s][s % EntryCount] += QStringLiteral(" edited");

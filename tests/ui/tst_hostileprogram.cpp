@@ -5,12 +5,16 @@
 
 #include "phrasebook/HostileStores.h"
 #include "ui/FormMain.h"
+#include "ui/FormSmall.h"
+#include "ui/FormTiny.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace jk;
 using namespace jk::test;
@@ -31,7 +35,12 @@ void TestHostileProgram::startWorkClose() {
         UiRun run(path);
         run.start();
         FormMain& w = *run.main;
-        QVERIFY2(w.isVisible() || w.modes().activeWidget(), qPrintable(hostile.name));
+        // Exactly one window shows, and it is the one the player works in.
+        const QWidget* windows[] = {&w, w.smallWindow(), w.tinyWindow()};
+        QVERIFY2(std::ranges::count_if(windows,
+                                       [](const QWidget* x) { return x && x->isVisible(); }) == 1 &&
+                     w.modes().activeWidget()->isVisible(),
+                 qPrintable(hostile.name));
         const int set = run.book.CurrentTextSet;
         QVERIFY2(set >= 0 && set < SetCount, qPrintable(hostile.name));
 
