@@ -16,6 +16,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#ifdef Q_OS_WIN
+#include <QStandardPaths>
+#endif
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = jk::answerCommandLine(argc, argv))
@@ -37,7 +40,14 @@ int main(int argc, char* argv[]) {
     const QString storePath = jk::SettingsStore::defaultPath();
     // A second program on the same store would overwrite this one's edits: it brings the
     // running one to the front instead.
+#ifdef Q_OS_WIN
+    // The store is a registry branch; the one-program lock needs a file of its own.
+    jk::SingleInstance instance(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/Jeerkit/Jeerkit.store"));
+#else
     jk::SingleInstance instance(storePath);
+#endif
     if (!instance.claim())
         return 0;
 

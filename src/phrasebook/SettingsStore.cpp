@@ -36,7 +36,18 @@ QString diagnoseWriteFailure(const QString& path) {
     return QStringLiteral("the file could not be written (is the disk full?)");
 }
 
+// On Windows the store is the per-user registry branch of the classic SaveSetting/GetSetting
+// functions, so that a phrase book kept there by earlier programs is found.
+constexpr QLatin1StringView
+    RegistryBranch("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Jeerkit");
+
+bool isRegistryPath(const QString& path) {
+    return path.startsWith(QLatin1StringView("HKEY_"));
+}
+
 std::unique_ptr<QSettings> openIni(const QString& path) {
+    if (isRegistryPath(path))
+        return std::make_unique<QSettings>(path, QSettings::NativeFormat);
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     // A crash or power loss in the middle of a save must leave the old file or the new one.
     settings->setAtomicSyncRequired(true);
@@ -67,7 +78,10 @@ SettingsStore::SettingsStore(const QString& iniPath)
     : path_(iniPath)
     , settings_(openIni(iniPath)) {
     const QFileInfo info(path_);
-    if (info.isDir()) {
+    if (isRegistryPath(path_)) {
+        if (settings_->status() != QSettings::NoError)
+            loadProblem_ = QStringLiteral("%1 cannot be read.").arg(path_);
+    } else if (info.isDir()) {
         loadProblem_ = QStringLiteral("%1 is a folder, not a settings file.").arg(path_);
     } else if (info.exists() && !info.isReadable()) {
         loadProblem_ = QStringLiteral("%1 cannot be read.").arg(path_);
@@ -93,14 +107,12 @@ SettingsStore::SettingsStore(const QString& iniPath)
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::defaultPath() {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+    return QString(RegistryBranch);
+#else
     // Where QSettings keeps a user's INI files, without opening (and parsing) one to ask.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Jeerkit/Jeerkit.ini");
-#else
-    const QSettings probe(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Jeerkit"),
-                          QStringLiteral("Jeerkit"));
-    return probe.fileName();
 #endif
 }
 
@@ -125,7 +137,8 @@ void SettingsStore::write(const QString& section, const QString& key, const QStr
 }
 
 StoreResult SettingsStore::flush() {
-    removeOwnerlessLock(path_);
+    if (!isRegistryPath(path_))
+        removeOwnerlessLock(path_);
     settings_->sync();
     if (settings_->status() == QSettings::NoError)
         return {true, path_, {}};
@@ -134,7 +147,8 @@ StoreResult SettingsStore::flush() {
     settings_->sync();
     if (settings_->status() == QSettings::NoError)
         return {true, path_, {}};
-    const QString reason = diagnoseWriteFailure(path_);
+    const QString reason = isRegistryPath(path_) ? QStringLiteral("the registry refused the values")
+                                                 : diagnoseWriteFailure(path_);
     qCWarning(lcStore).noquote() << "Could not save" << path_ << "-" << reason;
     renew(); // keep every value for the next attempt
     return {false, path_, reason};

@@ -21,7 +21,8 @@ struct StoreResult {
     QString reason;
 };
 
-// The per-user settings store: sections of string keys and string values in an INI file.
+// The per-user settings store: sections of string keys and string values in an INI file, or,
+// for a path starting with "HKEY_", in that registry branch (Windows).
 // Writes are collected in memory and reach the disk on flush(), which replaces the file
 // atomically, so a crash in the middle of a save leaves the old file or the new one.
 class SettingsStore {
@@ -31,7 +32,8 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // $XDG_CONFIG_HOME/Jeerkit/Jeerkit.ini (or the platform's equivalent).
+    // $XDG_CONFIG_HOME/Jeerkit/Jeerkit.ini; on Windows
+    // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Jeerkit.
     static QString defaultPath();
 
     // The stored value, or def when the key is missing. A stored empty value stays empty.

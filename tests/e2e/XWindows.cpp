@@ -67,12 +67,26 @@ std::string textProperty(std::uint64_t window, const char* name) {
                      : std::string("<none>");
 }
 
-std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix) {
+std::uint64_t viewableWindowOf(long long pid, const std::string& titlePrefix, bool exact) {
     for (const std::uint64_t window : viewableWindowsOf(pid)) {
-        if (textProperty(window, "_NET_WM_NAME").rfind(titlePrefix, 0) == 0)
+        const std::string title = textProperty(window, "_NET_WM_NAME");
+        if (exact ? title == titlePrefix : title.rfind(titlePrefix, 0) == 0)
             return window;
     }
     return 0;
+}
+
+void closeWindow(std::uint64_t window) {
+    Display* d = display();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(window);
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, Window(window), False, NoEventMask, &event);
+    XSync(d, False);
 }
 
 void movePointer(std::uint64_t window, int x, int y) {

@@ -1,6 +1,7 @@
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
 #include <array>
+#include <optional>
 
 namespace jk::platform::win32 {
 
@@ -91,6 +92,10 @@ constexpr std::array<WORD, 3> ModifierKeys = {VK_SHIFT, VK_CONTROL, VK_MENU};
 
 class Builder {
 public:
+    explicit Builder(HKL layout)
+        : layout_(layout)
+        , capsLock_((GetKeyState(VK_CAPITAL) & 1) != 0) {}
+
     void add(const KeyAction& action) {
         if (action.key != NamedKey::None) {
             const VirtualKey vk = virtualKeyFor(action.key);
@@ -122,14 +127,13 @@ public:
         }
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             c = 0xFFFD;
-        if (modifiers != NoModifier && c <= 0xFFFF) {
-            const SHORT scan = VkKeyScanW(static_cast<WCHAR>(c));
-            if (scan != -1) {
-                const auto shiftState = static_cast<std::uint8_t>((scan >> 8) & 0x07);
-                stroke({static_cast<WORD>(scan & 0xFF), false},
-                       static_cast<std::uint8_t>(modifiers | shiftState));
-                return;
-            }
+        if (const auto key = layoutKey(c)) {
+            auto shiftState = key->shiftState;
+            // With Caps Lock on, Shift gives the small letter; combinations keep their keys.
+            if (capsLock_ && modifiers == NoModifier && key->code >= 'A' && key->code <= 'Z')
+                shiftState ^= Shift;
+            stroke({key->code, false}, static_cast<std::uint8_t>(modifiers | shiftState));
+            return;
         }
         hold(modifiers);
         if (c >= 0x10000) {
@@ -147,11 +151,32 @@ public:
     }
 
 private:
+    struct LayoutKey {
+        WORD code;
+        std::uint8_t shiftState;
+    };
+
+    // The key (and Shift, Control, Alt) that types c on the active layout, so that games
+    // reading key-down events see the key a player would press. None for characters off the
+    // layout, on dead keys (they would combine with the next character) or needing other
+    // shift states (Kana, ...): those go as Unicode packets.
+    std::optional<LayoutKey> layoutKey(char32_t c) const {
+        if (c > 0xFFFF)
+            return std::nullopt;
+        const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(c), layout_);
+        if (scan == -1 || (scan & 0xF800) != 0)
+            return std::nullopt;
+        const auto code = static_cast<WORD>(scan & 0xFF);
+        if (MapVirtualKeyExW(code, MAPVK_VK_TO_CHAR, layout_) & 0x80000000U)
+            return std::nullopt;
+        return LayoutKey{code, static_cast<std::uint8_t>((scan >> 8) & 0x07)};
+    }
+
     void key(WORD vk, bool up, bool extended) {
         INPUT in{};
         in.type = INPUT_KEYBOARD;
         in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
         in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
         inputs_.push_back(in);
     }
@@ -187,14 +212,16 @@ private:
         held_ = static_cast<std::uint8_t>(wanted & 0x07);
     }
 
+    HKL layout_;
+    bool capsLock_;
     std::vector<INPUT> inputs_;
     std::uint8_t held_ = 0;
 };
 
 } // namespace
 
-std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys) {
-    Builder builder;
+std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys, HKL layout) {
+    Builder builder(layout);
     for (const KeyAction& k : keys)
         builder.add(k);
     return builder.finish();

@@ -11,10 +11,10 @@
 
 namespace jk::platform::win32 {
 
-// Characters go as Unicode packets (KEYEVENTF_UNICODE), which need no layout; characters held
-// with modifiers go as the virtual key that produces them on the active layout, so that
-// Control+A reaches the game as a key combination; named keys as their virtual keys. Every
+// Characters on the layout go as the virtual key (and scan code) that produces them, with the
+// modifiers it needs, so that the game sees real key-down events; all others as Unicode
+// packets (KEYEVENTF_UNICODE), which need no layout. Named keys go as their virtual keys. Every
 // modifier pressed is released by the end.
-std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys);
+std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys, HKL layout);
 
 } // namespace jk::platform::win32

@@ -30,10 +30,18 @@ public:
     }
 
     void activate(WindowId window) override {
-        // Either may be refused (another program has the foreground, another thread owns the
-        // window); the line is then typed wherever the focus is.
-        SetForegroundWindow(toHandle(window));
-        SetFocus(toHandle(window));
+        const HWND game = toHandle(window);
+        if (IsIconic(game))
+            ShowWindow(game, SW_RESTORE);
+        // Windows hands the foreground only to the process that had the last input; the click
+        // on our button usually makes that us. If it is refused all the same, the documented
+        // ways round it follow; the focus check before typing catches what still fails.
+        if (!front(game))
+            frontAttached(game);
+        if (GetForegroundWindow() != game) {
+            tapAlt(); // a key of our own counts as the last input
+            front(game);
+        }
     }
 
     bool hasFocus(WindowId window) override {
@@ -43,13 +51,15 @@ public:
     }
 
     bool type(const std::vector<KeyAction>& keys) override {
-        std::vector<INPUT> inputs = inputsFor(keys);
+        const HWND foreground = GetForegroundWindow();
+        const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(foreground, nullptr));
+        std::vector<INPUT> inputs = inputsFor(keys, layout);
         if (inputs.empty())
             return true;
         const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         // Returns once the receiving window's thread has handled a message sent after the keys:
         // as near as Win32 comes to knowing that they have been processed.
-        if (const HWND target = GetForegroundWindow()) {
+        if (const HWND target = foreground) {
             DWORD_PTR ignored = 0;
             SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
         }
@@ -58,12 +68,47 @@ public:
 
     void setTopMost(WindowId window, bool onTop) override {
         SetWindowPos(toHandle(window), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
     void clearTitle(WindowId window) override { SetWindowTextW(toHandle(window), L""); }
 
     void releaseKeyboard() override {}
+
+private:
+    static bool front(HWND game) {
+        SetForegroundWindow(game);
+        SetFocus(game);
+        return GetForegroundWindow() == game;
+    }
+
+    // With this thread's input joined to the foreground window's and the game's, the three
+    // share one focus, and SetForegroundWindow and SetFocus act across them.
+    static void frontAttached(HWND game) {
+        const DWORD self = GetCurrentThreadId();
+        const DWORD current = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const DWORD target = GetWindowThreadProcessId(game, nullptr);
+        const bool withCurrent =
+            current != 0 && current != self && AttachThreadInput(self, current, TRUE);
+        const bool withTarget = target != 0 && target != self && target != current &&
+                                AttachThreadInput(self, target, TRUE);
+        BringWindowToTop(game);
+        front(game);
+        if (withTarget)
+            AttachThreadInput(self, target, FALSE);
+        if (withCurrent)
+            AttachThreadInput(self, current, FALSE);
+    }
+
+    static void tapAlt() {
+        INPUT alt[2] = {};
+        for (INPUT& in : alt) {
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = VK_MENU;
+        }
+        alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, alt, sizeof(INPUT));
+    }
 };
 
 } // namespace
