@@ -7,13 +7,14 @@ target_link_libraries(jeerkit_e2e_program PUBLIC Qt6::Core jeerkit_core
 target_compile_definitions(jeerkit_e2e_program PRIVATE JK_PROGRAM_EXE="$<TARGET_FILE:jeerkit>")
 add_dependencies(jeerkit_e2e_program jeerkit)
 
-jk_add_e2e_test(e2e_program SOURCES tst_program.cpp E2eWait.h LineTable.h LIBS jeerkit_e2e_program)
+jk_add_e2e_test(e2e_program SOURCES tst_program.cpp E2eWait.h LineTable.h ProgramWindows.h
+    LIBS jeerkit_e2e_program)
 set_tests_properties(e2e_program PROPERTIES TIMEOUT 600)
 
 # jeerkit.exe, the Windows build (tools/dev builds it and passes it here), under Wine against the
 # Win32 stand-in game. Without it the test skips, saying why.
 set(JEERKIT_WINDOWS_EXE "" CACHE FILEPATH "jeerkit.exe for the Wine end-to-end tests")
-jk_add_e2e_test(e2e_wine_program SOURCES tst_wine_program.cpp E2eWait.h LineTable.h
+jk_add_e2e_test(e2e_wine_program SOURCES tst_wine_program.cpp E2eWait.h LineTable.h ProgramWindows.h
     LIBS jeerkit_e2e_program NO_RUN)
 target_compile_definitions(e2e_wine_program PRIVATE JK_WINDOWS_EXE="${JEERKIT_WINDOWS_EXE}"
     JK_WINE64_EXE="${JK_WINE64}")

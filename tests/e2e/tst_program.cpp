@@ -5,6 +5,7 @@
 #include "LineTable.h"
 #include "PeerProcess.h"
 #include "ProgramProcess.h"
+#include "ProgramWindows.h"
 #include "XDisplayProbe.h"
 #include "XWindows.h"
 
@@ -26,55 +27,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct Point {
-    int x, y;
-};
-
-// Centres of the numbered buttons and "Curse !", in client pixels, per window size.
-Point button(int size, int entry) {
-    switch (size) {
-    case 2:
-        return entry < 12 ? Point{17, 146 + 24 * entry} : Point{93, 146 + 24 * (entry - 12)};
-    case 3:
-        return entry < 12 ? Point{157 + 22 * entry, 10} : Point{157 + 22 * (entry - 12), 30};
-    default:
-        return {17, 76 + 22 * entry};
-    }
-}
-
-Point curseButton(int size) {
-    return size == 2 ? Point{79, 34} : size == 3 ? Point{97, 20} : Point{49, 45};
-}
-
-QString titleOf(int size) {
-    return size == 2   ? QStringLiteral("Jeerkit ")
-           : size == 3 ? QStringLiteral("Jeerkit")
-                       : QStringLiteral("Jeerkit 2.0");
-}
-
-// A store with the table's lines, the variables, and every window placed clear of the game.
 void prepare(ProgramProcess& program, int windowSize) {
-    SettingsStore& store = program.store();
-    writeLineTable(store);
-    store.write(layout::Settings, layout::WindowSize, QString::number(windowSize));
-    for (const QString& key : {layout::MainLeft, layout::SmallLeft, layout::TinyLeft})
-        store.write(layout::Settings, key, "10500");
-    for (const QString& key : {layout::MainTop, layout::SmallTop, layout::TinyTop})
-        store.write(layout::Settings, key, "1500");
-    QVERIFY(store.flush().ok);
+    writeSessionStore(program.store(), windowSize);
+    QVERIFY(program.store().flush().ok);
 }
 
 // The window manager places the game where it likes; keep it clear of Jeerkit's windows.
 void parkGame(const PeerProcess& game) {
     QProcess::execute("xdotool",
                       {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
-}
-
-void addWindowSizes() {
-    QTest::addColumn<int>("size");
-    QTest::newRow("main") << 1;
-    QTest::newRow("small") << 2;
-    QTest::newRow("tiny") << 3;
 }
 
 // The stand-in game, parked clear of Jeerkit, and Jeerkit on a prepared store, started in

@@ -4,6 +4,7 @@
 #include "E2eWait.h"
 #include "LineTable.h"
 #include "PeerProcess.h"
+#include "ProgramWindows.h"
 #include "XDisplayProbe.h"
 #include "XWindows.h"
 
@@ -101,41 +102,12 @@ Registry exportStore(const QString& regPath) {
     return registry;
 }
 
-struct Point {
-    int x, y;
-};
-
-// Centres of the numbered buttons, per window size, in client pixels (as on X11).
-Point button(int size, int entry) {
-    switch (size) {
-    case 2:
-        return entry < 12 ? Point{17, 146 + 24 * entry} : Point{93, 146 + 24 * (entry - 12)};
-    case 3:
-        return entry < 12 ? Point{157 + 22 * entry, 10} : Point{157 + 22 * (entry - 12), 30};
-    default:
-        return {17, 76 + 22 * entry};
-    }
-}
-
-QString titleOf(int size) {
-    return size == 2   ? QStringLiteral("Jeerkit ")
-           : size == 3 ? QStringLiteral("Jeerkit")
-                       : QStringLiteral("Jeerkit 2.0");
-}
-
 // jeerkit.exe under wine64, on a store placed in the registry beforehand.
 struct WineProgram {
     QTemporaryDir work;
     SettingsStore store{work.filePath(QStringLiteral("seed.ini"))};
     QProcess process;
 
-    WineProgram() {
-        writeLineTable(store);
-        for (const QString& key : {layout::MainLeft, layout::SmallLeft, layout::TinyLeft})
-            store.write(layout::Settings, key, QStringLiteral("10500"));
-        for (const QString& key : {layout::MainTop, layout::SmallTop, layout::TinyTop})
-            store.write(layout::Settings, key, QStringLiteral("1500"));
-    }
     ~WineProgram() {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
@@ -145,7 +117,7 @@ struct WineProgram {
 
     // Empty when the program shows its window of that size; otherwise what went wrong.
     QString start(int size) {
-        store.write(layout::Settings, layout::WindowSize, QString::number(size));
+        writeSessionStore(store, size);
         if (!store.flush().ok ||
             !importStore(store.path(), work.filePath(QStringLiteral("seed.reg"))))
             return QStringLiteral("the store could not be put into the registry");
@@ -207,10 +179,7 @@ void TestWineProgram::initTestCase() {
 }
 
 void TestWineProgram::everyWindowTypesTheTable_data() {
-    QTest::addColumn<int>("size");
-    QTest::newRow("main") << 1;
-    QTest::newRow("small") << 2;
-    QTest::newRow("tiny") << 3;
+    addWindowSizes();
 }
 
 void TestWineProgram::everyWindowTypesTheTable() {
@@ -231,6 +200,12 @@ void TestWineProgram::everyWindowTypesTheTable() {
         QVERIFY2(QString::fromStdString(got) == lines[e].received,
                  qPrintable(QStringLiteral("%1: got \"%2\"").arg(lines[e].name, got.c_str())));
     }
+
+    const std::size_t from = game.recordSize();
+    program.click(window, curseButton(size));
+    const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 20s));
+    QVERIFY2(QRegularExpression("^Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$").match(curse).hasMatch(),
+             qPrintable(curse));
 
     // Closing saves every set into the registry branch, the window size with them.
     QVERIFY(program.closeAndWait(window));
