@@ -111,7 +111,7 @@ start=$(date +%s)
         -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
         -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF \
         -DFEATURE_direct2d=OFF -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
-        -DFEATURE_ssl=OFF -DFEATURE_tuiotouch=OFF &&
+        -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_tuiotouch=OFF &&
     nice -n "${JEERKIT_QT_NICE:-10}" cmake --build "$build" -j "${JEERKIT_QT_JOBS:-$(nproc 2>/dev/null || echo 2)}" &&
     cmake --install "$build"
 } >"$log" 2>&1 || {
