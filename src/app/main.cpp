@@ -66,7 +66,10 @@ int main(int argc, char* argv[]) {
     });
     jk::MessageBoxPrompts prompts(parentWindow);
     jk::StoreKeeper keeper(store, prompts);
-    jk::UiContext ui{book, store, *platform, link, random, prompts, keeper, [] {
+    jk::UiContext ui{book, store, *platform, link, random, prompts, keeper, [&link] {
+                         // A line under way ends where it is, its keys let go of, before the
+                         // keyboard is given back below.
+                         link.Stop();
                          QCoreApplication::exit(0);
                      }};
 

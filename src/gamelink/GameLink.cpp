@@ -8,6 +8,7 @@
 #include "phrasebook/PhraseBook.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLoggingCategory>
 
 namespace jk {
@@ -22,6 +23,9 @@ constexpr int PauseMs = 100;
 // Spare keys bound for characters off the keyboard layout are given back after this long
 // without a send; rebinding them for every line would cost the game client a keymap reload.
 constexpr int KeyboardIdleMs = 5000;
+// Keys sent just before the game lost the focus may reach the program's windows a moment
+// after the line: they are dropped for this long.
+constexpr int ShieldMs = 200;
 
 std::vector<std::string> toStd(const QStringList& classes) {
     std::vector<std::string> out;
@@ -55,6 +59,9 @@ GameLink::GameLink(PhraseBook& book, platform::Platform& platform, RandomSource&
     idle_.setSingleShot(true);
     idle_.setInterval(KeyboardIdleMs);
     connect(&idle_, &QTimer::timeout, this, [this] { platform_.releaseKeyboard(); });
+    shield_.setSingleShot(true);
+    shield_.setInterval(ShieldMs);
+    connect(&shield_, &QTimer::timeout, this, [this] { shieldOwnWindows(false); });
 }
 
 QStringList GameLink::entryClasses() {
@@ -69,16 +76,26 @@ void GameLink::SendEntry(qint16 entry) {
     if (!book_.hasCurrentSet() || !PhraseBook::isEntryIndex(entry))
         return;
     const int s = book_.CurrentTextSet;
-    const QString line = ComposeEntryLine(book_.EntryStyle[s][entry], book_.EntryEnter[s][entry],
-                                          book_.EntryLong[s][entry], book_.Vars);
-    DeliverLine(line, entryClasses());
+    const qint16 style = book_.EntryStyle[s][entry];
+    const QString line =
+        ComposeEntryLine(style, book_.EntryEnter[s][entry], book_.EntryLong[s][entry], book_.Vars);
+    // ": ", "! " and "; " switch the chat mode.
+    const bool switchesMode = style == Emote || style == Yell || style == Whisper;
+    DeliverLine(line, entryClasses(), switchesMode ? 2 : 0);
 }
 
 void GameLink::SendCurse() {
     DeliverLine(ComposeCurseLine(book_.Prefix, random_), curseClasses());
 }
 
-void GameLink::DeliverLine(const QString& line, const QStringList& classes) {
+void GameLink::DeliverLine(const QString& line, const QStringList& classes, int modeKeys) {
+    if (stopping_)
+        return;
+    if (typing_) {
+        // Typed after the line under way: two lines mixed would make no sense to the game.
+        waiting_.push_back({line, classes, modeKeys});
+        return;
+    }
     const std::string unavailable = platform_.unavailableReason();
     if (!unavailable.empty()) {
         qCInfo(lcGameLink).noquote()
@@ -95,6 +112,8 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes) {
     platform_.activate(game);
     PauseBriefly();
     QCoreApplication::processEvents();
+    if (stopping_)
+        return;
 
     // Typing into whatever else holds the focus would put chat text, with Enter, into a
     // terminal or into this program: only type when the game has the keyboard.
@@ -104,18 +123,83 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes) {
         warn_(gamelink_text::NotFronted);
         return;
     }
-    if (!platform_.type(ParseKeyString(line))) {
+    typeInto(game, ParseKeyString(line), modeKeys);
+    while (!waiting_.empty() && !stopping_ && !typing_) {
+        const Waiting next = waiting_.front();
+        waiting_.erase(waiting_.begin());
+        DeliverLine(next.line, next.classes, next.modeKeys);
+    }
+}
+
+void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction> keys,
+                        int modeKeys) {
+    using End = platform::TypingResult::End;
+    const std::size_t total = keys.size();
+    if (modeKeys > 0 && keys.size() > std::size_t(modeKeys))
+        keys.insert(keys.begin() + modeKeys,
+                    platform::KeyAction::named(platform::NamedKey::GameReads));
+    typing_ = true;
+    idle_.stop(); // the spare keys stay bound through the line
+    shield_.stop();
+    shieldOwnWindows(true);
+    const platform::TypingResult result = platform_.typeInto(game, keys, [this] {
+        // The windows repaint, and a close or a signal is acted on, while the line goes out.
+        QCoreApplication::processEvents();
+        return !stopping_;
+    });
+    typing_ = false;
+    shield_.start();
+    idle_.start();
+    switch (result.end) {
+    case End::Whole:
+        qCDebug(lcGameLink, "Typed %zu keys into window 0x%llx", total,
+                static_cast<unsigned long long>(game));
+        break;
+    case End::Stopped:
+        qCInfo(lcGameLink, "Typing stopped after %zu of %zu keys", result.keysTyped, total);
+        break;
+    case End::FocusLost:
+        qCInfo(lcGameLink, "The game lost the focus after %zu of %zu keys", result.keysTyped,
+               total);
+        warn_(result.keysTyped == 0 ? gamelink_text::NotFronted
+                                    : gamelink_text::FocusLost.arg(result.keysTyped).arg(total));
+        break;
+    case End::Failed: {
         const std::string reason = platform_.unavailableReason();
-        qCWarning(lcGameLink, "Typing %lld characters into window 0x%llx failed%s%s",
-                  static_cast<long long>(line.size()), static_cast<unsigned long long>(game),
-                  reason.empty() ? "" : ": ", reason.c_str());
+        qCWarning(lcGameLink, "Typing %zu keys into window 0x%llx failed%s%s", total,
+                  static_cast<unsigned long long>(game), reason.empty() ? "" : ": ",
+                  reason.c_str());
         warn_(reason.empty() ? QStringLiteral("The line could not be typed into the game.")
                              : QString::fromStdString(reason));
-    } else {
-        qCDebug(lcGameLink, "Typed %lld characters into window 0x%llx",
-                static_cast<long long>(line.size()), static_cast<unsigned long long>(game));
+        break;
     }
-    idle_.start();
+    }
+}
+
+void GameLink::Stop() {
+    stopping_ = true;
+    waiting_.clear();
+    Timer1.stop();
+}
+
+void GameLink::shieldOwnWindows(bool on) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
+        return;
+    if (on)
+        app->installEventFilter(this);
+    else
+        app->removeEventFilter(this);
+}
+
+bool GameLink::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // Keys of the line, typed where the game was until a moment ago: never into a phrase.
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+         type == QEvent::ShortcutOverride) &&
+        event->spontaneous() && (typing_ || shield_.isActive()))
+        return true;
+    return QObject::eventFilter(watched, event);
 }
 
 void GameLink::PauseBriefly() {

@@ -1,25 +1,29 @@
 #pragma once
 
+#include "gamelink/platform/Platform.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 namespace jk {
 
 struct PhraseBook;
 class RandomSource;
-namespace platform {
-class Platform;
-}
 
 // Texts of the warnings the game link shows.
 namespace gamelink_text {
 inline const QString NoGame = QStringLiteral("No instance of UO found.");
 inline const QString NotFronted =
     QStringLiteral("The game window could not be brought to the front, so nothing was typed.");
+// %1 keys of %2 were typed.
+inline const QString FocusLost =
+    QStringLiteral("The game window lost the keyboard focus, so typing stopped after %1 of %2 "
+                   "keys.");
 } // namespace gamelink_text
 
 // Phrase and curse delivery: find the game window, bring it to the front, pause 100 ms while
@@ -38,20 +42,39 @@ public:
 
     void SendEntry(qint16 entry);
     void SendCurse();
-    void DeliverLine(const QString& line, const QStringList& classes);
+    // modeKeys: how many keys at the start switch the game's chat mode; the game reads them
+    // before the rest of the line follows.
+    void DeliverLine(const QString& line, const QStringList& classes, int modeKeys = 0);
+    // The program is ending: a line being typed stops at once, and no line waiting for its pause
+    // or behind another line is typed.
+    void Stop();
     void PauseBriefly();
     void ReportNoGame();
 
     QTimer Timer1;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    struct Waiting {
+        QString line;
+        QStringList classes;
+        int modeKeys;
+    };
     void Timer1_Timer();
+    void typeInto(platform::WindowId game, std::vector<platform::KeyAction> keys, int modeKeys);
+    void shieldOwnWindows(bool on);
 
     PhraseBook& book_;
     platform::Platform& platform_;
     RandomSource& random_;
     Warn warn_;
-    QTimer idle_; // gives the keyboard back a while after the last line
+    QTimer idle_;   // gives the keyboard back a while after the last line
+    QTimer shield_; // keeps keys sent to the game out of the program's windows a little longer
+    bool typing_ = false;
+    bool stopping_ = false;
+    std::vector<Waiting> waiting_; // lines clicked while another was being typed
 };
 
 } // namespace jk

@@ -20,12 +20,28 @@
 #include <QThread>
 
 #include <csignal>
+#include <memory>
 
 using namespace jk;
 using namespace jk::e2e;
 using namespace std::chrono_literals;
 
 namespace {
+
+// What a game that reads its chat line once per frame records for a table line: each part
+// ending in Enter said in its chat mode, the first in the line's style, the rest in "say".
+QString saidInFrames(const TableLine& line) {
+    static const QStringList modes = {"say", "emote", "yell", "whisper"};
+    const bool prefixed = line.style >= 1 && line.style <= 3;
+    QString mode = modes[prefixed ? line.style : 0];
+    QString out;
+    for (const QString& part :
+         line.received.mid(prefixed ? 2 : 0).split(u'\n', Qt::SkipEmptyParts)) {
+        out += "[" + mode + "]" + part + "\n";
+        mode = modes[0];
+    }
+    return out;
+}
 
 void prepare(ProgramProcess& program, int windowSize) {
     writeSessionStore(program.store(), windowSize);
@@ -38,9 +54,18 @@ void parkGame(const PeerProcess& game) {
                       {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
 }
 
-// The stand-in game, parked clear of Jeerkit, and Jeerkit on a prepared store, started in
-// window size `size`.
+std::vector<std::string> toStd(const QStringList& list) {
+    std::vector<std::string> out;
+    for (const QString& s : list)
+        out.push_back(s.toStdString());
+    return out;
+}
+
+// The stand-in game (with these options), parked clear of Jeerkit, and Jeerkit on a prepared
+// store, started in window size `size`.
 struct Session {
+    explicit Session(const QStringList& gameOptions = {})
+        : game("Ultima Online", "Stand-in game", toStd(gameOptions)) {}
     PeerProcess game;
     ProgramProcess program;
     // Empty when both run; otherwise what went wrong.
@@ -63,6 +88,10 @@ QByteArray fileBytes(const QString& path) {
 
 } // namespace
 
+// What happens while a long line is being typed.
+enum class MidLine { Nothing, OtherWindow, OwnPhraseBox, OwnButton, Terminate };
+Q_DECLARE_METATYPE(MidLine)
+
 class TestProgram : public QObject {
     Q_OBJECT
 private slots:
@@ -74,38 +103,53 @@ private slots:
     void signalsSaveLikeClosing_data();
     void signalsSaveLikeClosing();
     void secondStartLeavesFirstAlone();
-    void longEntryKeptAndTypedWhole();
+    void longEntryMidLine_data();
+    void longEntryMidLine();
     void aboutBoxHasNoTitle();
 };
 
 void TestProgram::everyWindowSendsExactly_data() {
-    addWindowSizes();
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("frameMs");
+    QTest::newRow("main") << 1 << 0;
+    QTest::newRow("small") << 2 << 0;
+    QTest::newRow("tiny") << 3 << 0;
+    // Games that look at their chat line once per frame: the mode switches first.
+    QTest::newRow("main, game in 16 ms frames") << 1 << 16;
+    QTest::newRow("tiny, game in 50 ms frames") << 3 << 50;
 }
 
 void TestProgram::everyWindowSendsExactly() {
     QFETCH(int, size);
-    Session session;
+    QFETCH(int, frameMs);
+    Session session(frameMs > 0 ? QStringList{"--frame-ms", QString::number(frameMs)}
+                                : QStringList());
     const QString problem = session.start(size);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     auto& [game, program] = session;
 
     const QList<TableLine> lines = lineTable();
     for (int e = 0; e < lines.size(); ++e) {
+        if (frameMs > 0 && !lines[e].received.endsWith(u'\n'))
+            continue; // its text would still be in the game's line, ahead of the next
         const std::size_t from = game.recordSize();
         const Point p = button(size, e);
         program.clickClient(program.window(), p.x, p.y);
-        const std::string got = game.waitForText(from, lines[e].received.toStdString(), 10s);
-        if (QString::fromStdString(got) != lines[e].received &&
-            qEnvironmentVariableIsSet("JK_SHOT"))
+        const QString expected = frameMs > 0 ? saidInFrames(lines[e]) : lines[e].received;
+        const std::string got = game.waitForText(from, expected.toStdString(), 10s);
+        if (QString::fromStdString(got) != expected && qEnvironmentVariableIsSet("JK_SHOT"))
             QProcess::execute("import", {"-window", "root", "/tmp/jk-fail.png"});
-        QVERIFY2(QString::fromStdString(got) == lines[e].received,
+        QVERIFY2(QString::fromStdString(got) == expected,
                  qPrintable(QString("%1: got \"%2\"").arg(lines[e].name, got.c_str())));
     }
     const std::size_t from = game.recordSize();
     const Point c = curseButton(size);
     program.clickClient(program.window(), c.x, c.y);
     const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 10s));
-    QVERIFY2(QRegularExpression("^Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$").match(curse).hasMatch(),
+    const QString said = frameMs > 0 ? "\\[say\\]" : "";
+    QVERIFY2(QRegularExpression("^" + said + "Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$")
+                 .match(curse)
+                 .hasMatch(),
              qPrintable(curse));
 
     program.signal(SIGTERM);
@@ -225,19 +269,47 @@ void TestProgram::secondStartLeavesFirstAlone() {
     QCOMPARE(fourth.waitForExit(), 0);
 }
 
-void TestProgram::longEntryKeptAndTypedWhole() {
-    PeerProcess game;
+void TestProgram::longEntryMidLine_data() {
+    QTest::addColumn<QStringList>("gameOptions");
+    QTest::addColumn<bool>("greek");
+    QTest::addColumn<MidLine>("event");
+    QTest::newRow("typed whole") << QStringList() << false << MidLine::Nothing;
+    QTest::newRow("another window takes the focus")
+        << QStringList() << false << MidLine::OtherWindow;
+    QTest::newRow("a phrase box takes the focus")
+        << QStringList() << false << MidLine::OwnPhraseBox;
+    QTest::newRow("another button is clicked") << QStringList() << false << MidLine::OwnButton;
+    QTest::newRow("SIGTERM") << QStringList() << false << MidLine::Terminate;
+    // Every chunk of spare keys waits blind on a game that answers no pings.
+    QTest::newRow("SIGTERM, Greek and Cyrillic into a game without pings")
+        << QStringList{"--no-ping"} << true << MidLine::Terminate;
+}
+
+void TestProgram::longEntryMidLine() {
+    QFETCH(QStringList, gameOptions);
+    QFETCH(bool, greek);
+    QFETCH(MidLine, event);
+    XDisplayProbe probe;
+    const std::string keymapBefore = probe.keymapDump();
+    PeerProcess game("Ultima Online", "Stand-in game", toStd(gameOptions));
     QVERIFY2(game.started(), game.error().c_str());
     parkGame(game);
     QString text;
-    for (int i = 0; text.size() < 100000; ++i)
+    for (int i = 0; text.size() < 100000; ++i) {
         text += QStringLiteral("line %1 of a long speech, ").arg(i);
+        // More distinct characters than any keymap has spare keys.
+        const int k = i % 313;
+        if (greek)
+            text += QChar(k < 57 ? 0x391 + k : 0x400 + k - 57);
+    }
     text.truncate(100000);
     ProgramProcess program;
     prepare(program, 1);
     program.store().write("TextSet1", layout::text(20), text);
     program.store().write("TextSet1", layout::style(20), "0");
     program.store().write("TextSet1", layout::enter(20), "1");
+    const QString boxText = "kept as it was";
+    program.store().write("TextSet1", layout::text(21), boxText);
     QVERIFY(program.store().flush().ok);
     QVERIFY(program.start());
     QThread::msleep(300);
@@ -245,15 +317,72 @@ void TestProgram::longEntryKeptAndTypedWhole() {
     const std::size_t from = game.recordSize();
     const Point p = button(1, 20);
     program.clickClient(program.window(), p.x, p.y);
-    const std::string got = game.waitForText(from, "\n", 60s);
-    QCOMPARE(got.size(), std::size_t(100001));
-    QVERIFY(QString::fromStdString(got) == text + u'\n');
+    if (event == MidLine::Nothing) {
+        const std::string got = game.waitForText(from, "\n", 60s);
+        QCOMPARE(got.size(), std::size_t(100001));
+        QVERIFY(QString::fromStdString(got) == text + u'\n');
+        // Kept whole in the window and written back whole at the end.
+        program.signal(SIGTERM);
+        QCOMPARE(program.waitForExit(), 0);
+        program.reopenStore();
+        QVERIFY(program.store().read("TextSet1", layout::text(20), "") == text);
+        return;
+    }
 
-    // Kept whole in the window and written back whole at the end.
-    program.signal(SIGTERM);
-    QCOMPARE(program.waitForExit(), 0);
+    QVERIFY(waitUntil([&] { return game.recordSize() > from + 200; }, 20s));
+    std::unique_ptr<PeerProcess> other;
+    std::string cut; // what the game got of the line
+    switch (event) {
+    case MidLine::OtherWindow:
+        // As a terminal would, it records whatever reaches it.
+        other = std::make_unique<PeerProcess>("Terminal", "Terminal");
+        QVERIFY2(other->started(), other->error().c_str());
+        program.activate(other->window());
+        break;
+    case MidLine::OwnPhraseBox:
+        program.clickClient(program.window(), 200, 76 + 22 * 21);
+        break;
+    case MidLine::OwnButton: {
+        const Point q = button(1, 1);
+        program.clickClient(program.window(), q.x, q.y);
+        break;
+    }
+    default:
+        program.signal(SIGTERM);
+        QCOMPARE(program.waitForExit(), 0);
+        cut = game.record().substr(from, 100001);
+        break;
+    }
+    if (event != MidLine::Terminate) {
+        // Typing stops and says so in a box, which takes the focus.
+        QVERIFY(waitUntil([&] {
+            return !program.hasFocus(program.window()) && !program.hasFocus(game.window()) &&
+                   (!other || !program.hasFocus(other->window()));
+        }));
+        cut = game.record().substr(from, 100001);
+        if (event == MidLine::OwnButton) {
+            // Nothing stalls: the box closes, and the next click sends. The line clicked
+            // mid-line may go out first, whole.
+            const std::size_t next = game.recordSize();
+            program.type("{ENTER}");
+            const Point q = button(1, 2);
+            program.clickClient(program.window(), q.x, q.y);
+            const std::string sent = game.waitForText(next, "! Help!\n", 10s);
+            QVERIFY2(sent == "! Help!\n" || sent == ": bows\n! Help!\n", sent.c_str());
+        }
+        program.signal(SIGTERM);
+        QCOMPARE(program.waitForExit(), 0);
+    }
+    // The line was cut before its Enter, and at most a slice of it went elsewhere.
+    QVERIFY(cut.size() < 100000);
+    QVERIFY(cut.find('\n') == std::string::npos);
+    if (other) {
+        QVERIFY2(other->record().size() <= 200, other->record().c_str());
+        QVERIFY(other->record().find('\n') == std::string::npos);
+    }
     program.reopenStore();
-    QVERIFY(program.store().read("TextSet1", layout::text(20), "") == text);
+    QCOMPARE(program.store().read("TextSet1", layout::text(21), ""), boxText);
+    QCOMPARE(probe.keymapDump(), keymapBefore);
 }
 
 void TestProgram::aboutBoxHasNoTitle() {

@@ -161,6 +161,9 @@ void TestX11Typing::typesText_data() {
                       KeyAction::text(U'e')}
         << QStringLiteral("<C-a>bCDe");
     QTest::newRow("empty line") << KeyActions{} << QString();
+    QTest::newRow("wait for the game after a chat prefix")
+        << textKeys(U": ") + KeyActions{KeyAction::named(NamedKey::GameReads)} + textKeys(U"hé")
+        << QStringLiteral(": hé");
 }
 
 void TestX11Typing::typesText() {

@@ -1,7 +1,7 @@
 // jeerkit-peer: a stand-in for the game client in end-to-end tests.
 //
 //   jeerkit-peer [--class NAME] [--title TEXT] [--out FILE] [--ready FILE] [--no-ping]
-//                [--key-delay MS]
+//                [--key-delay MS] [--frame-ms MS]
 //
 //   --class NAME   class part of WM_CLASS (default "Ultima Online"; the instance part is
 //                  "jeerkit-peer")
@@ -16,6 +16,11 @@
 //   --no-ping      do not take part in _NET_WM_PING (answered by default, after every event
 //                  received before the ping, as a responsive client does)
 //   --key-delay MS take MS milliseconds over each key, as a busy game might
+//   --frame-ms MS  read the chat line once per frame of MS milliseconds, as a game drawn in
+//                  frames does: each frame handles every pending event (pings too), then looks
+//                  at the line once; a line starting with ": ", "! " or "; " switches the chat
+//                  mode (emote, yell, whisper) and is emptied. Enter records the line with its
+//                  mode, "[emote]hic" and a newline, and the mode goes back to "say".
 //
 // Runs on $DISPLAY until SIGTERM or SIGINT, or until its window is closed or destroyed. The
 // window accepts the focus (WM_HINTS input) and keeps its keymap current (MappingNotify).
@@ -56,6 +61,36 @@ struct Options {
     std::string ready;
     bool ping = true;
     int keyDelayMs = 0;
+    int frameMs = 0;
+};
+
+// The chat line of a game that reads it once per frame.
+struct ChatLine {
+    std::string mode = "say";
+    std::string text;
+
+    // Once per frame, after the frame's events.
+    void lookAtPrefix() {
+        static const std::pair<const char*, const char*> prefixes[] = {
+            {": ", "emote"}, {"! ", "yell"}, {"; ", "whisper"}};
+        for (const auto& [prefix, name] : prefixes) {
+            if (text.starts_with(prefix)) {
+                mode = name;
+                text.clear();
+            }
+        }
+    }
+    // A key's text; returns the line to record when it was Enter.
+    std::string add(const std::string& key) {
+        if (key != "\n") {
+            text += key;
+            return {};
+        }
+        std::string said = "[" + mode + "]" + text + "\n";
+        mode = "say";
+        text.clear();
+        return said;
+    }
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -78,6 +113,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.ready = value;
         else if (arg == "--key-delay")
             options.keyDelayMs = std::atoi(value.c_str());
+        else if (arg == "--frame-ms")
+            options.frameMs = std::atoi(value.c_str());
         else
             return false;
     }
@@ -216,7 +253,9 @@ int run(const Options& options) {
         }
     };
     pollfd fd{ConnectionNumber(display), POLLIN, 0};
+    ChatLine chat;
     while (running && stopRequested == 0) {
+        const auto frameStart = std::chrono::steady_clock::now();
         while (running && XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
@@ -232,7 +271,9 @@ int run(const Options& options) {
                 break;
             case KeyPress:
                 if (record) {
-                    const std::string text = jk::peer::keyText(ic, event.xkey);
+                    std::string text = jk::peer::keyText(ic, event.xkey);
+                    if (options.frameMs > 0)
+                        text = chat.add(text);
                     std::fwrite(text.data(), 1, text.size(), record.get());
                     std::fflush(record.get());
                 }
@@ -268,8 +309,12 @@ int run(const Options& options) {
                 break;
             }
         }
-        if (running && stopRequested == 0)
+        if (options.frameMs > 0) {
+            chat.lookAtPrefix();
+            std::this_thread::sleep_until(frameStart + std::chrono::milliseconds(options.frameMs));
+        } else if (running && stopRequested == 0) {
             poll(&fd, 1, 200);
+        }
     }
 
     if (ic != nullptr)
@@ -287,7 +332,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: jeerkit-peer [--class NAME] [--title TEXT] [--out FILE] "
-                             "[--ready FILE] [--no-ping] [--key-delay MS]\n");
+                             "[--ready FILE] [--no-ping] [--key-delay MS] [--frame-ms MS]\n");
         return 2;
     }
     struct sigaction action {};

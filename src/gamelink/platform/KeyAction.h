@@ -47,6 +47,9 @@ enum class NamedKey : std::uint8_t {
     Subtract,
     Multiply,
     Divide,
+    // Not a key: typing waits here until the game has read every key before it. Put in by the
+    // game link only, never by a key string.
+    GameReads,
 };
 
 enum Modifier : std::uint8_t {

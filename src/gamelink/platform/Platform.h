@@ -2,7 +2,10 @@
 
 #include "gamelink/platform/KeyAction.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +14,22 @@ namespace jk::platform {
 
 // A top-level window of the desktop: an X11 Window id or a Win32 HWND. 0 means none.
 using WindowId = std::uint64_t;
+
+// How a line given to Platform::typeInto ended.
+struct TypingResult {
+    enum class End : std::uint8_t {
+        Whole,     // every key typed
+        FocusLost, // the target lost the keyboard focus: stopped there
+        Stopped,   // the idle callback asked to stop
+        Failed,    // the display could not be used
+    };
+    End end = End::Whole;
+    std::size_t keysTyped = 0; // key actions typed in full, waits not counted
+};
+
+// Runs between slices of a line and while typing waits on the game, often enough for the
+// program's windows to stay live; false stops the line.
+using TypingIdle = std::function<bool()>;
 
 // What the game link and the windows need from the desktop. Plain C++ types only, so that
 // backends build and test without Qt.
@@ -31,6 +50,22 @@ public:
     // Type into the focused window; returns once the display has processed every key.
     // False when the display could not be used.
     virtual bool type(const std::vector<KeyAction>& keys) = 0;
+    // Types into the target while it holds the focus, in slices short enough that a focus
+    // change or a stop request ends the line within milliseconds; any key still held is
+    // released then. Honours NamedKey::GameReads waits. A backend that cannot slice types the
+    // whole line at once, without its waits.
+    virtual TypingResult typeInto(WindowId target, const std::vector<KeyAction>& keys,
+                                  const TypingIdle& idle) {
+        (void)idle;
+        if (!hasFocus(target))
+            return {TypingResult::End::FocusLost, 0};
+        std::vector<KeyAction> plain;
+        std::copy_if(keys.begin(), keys.end(), std::back_inserter(plain),
+                     [](const KeyAction& k) { return k.key != NamedKey::GameReads; });
+        if (!type(plain))
+            return {TypingResult::End::Failed, 0};
+        return {TypingResult::End::Whole, plain.size()};
+    }
     // Keep one of the program's own windows above all others, or not, without moving,
     // resizing or activating it.
     virtual void setTopMost(WindowId window, bool onTop) = 0;

@@ -82,6 +82,8 @@ VirtualKey virtualKeyFor(NamedKey key) {
         return {VK_MULTIPLY, false};
     case NamedKey::Divide:
         return {VK_DIVIDE, true};
+    case NamedKey::GameReads:
+        return {};
     }
     return {};
 }

@@ -135,6 +135,8 @@ Keysym keysymForNamedKey(NamedKey key) {
         return XK_KP_Multiply;
     case NamedKey::Divide:
         return XK_KP_Divide;
+    case NamedKey::GameReads:
+        return NoKeysym;
     }
     return NoKeysym;
 }

@@ -20,6 +20,24 @@ public:
     }
 
     void add(const KeyAction& action) {
+        if (action.key == NamedKey::GameReads) {
+            holdOnly(0);
+            chunks_.emplace_back().afterGameReads = true;
+            return;
+        }
+        stroke(action);
+        chunk().keyEnds.push_back(chunk().events.size());
+    }
+
+    std::vector<TypingChunk> finish() {
+        holdOnly(0);
+        return std::move(chunks_);
+    }
+
+private:
+    TypingChunk& chunk() { return chunks_.back(); }
+
+    void stroke(const KeyAction& action) {
         const auto wanted = wantedKeyFor(action);
         if (!wanted)
             return;
@@ -30,14 +48,6 @@ public:
         chunk().events.push_back({stroke->keycode, true});
         chunk().events.push_back({stroke->keycode, false});
     }
-
-    std::vector<TypingChunk> finish() {
-        holdOnly(0);
-        return std::move(chunks_);
-    }
-
-private:
-    TypingChunk& chunk() { return chunks_.back(); }
 
     std::optional<Stroke> strokeFor(const WantedKey& wanted) {
         if (auto bound = spares_.keycodeFor(wanted.keysym))

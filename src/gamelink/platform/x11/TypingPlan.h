@@ -28,9 +28,15 @@ struct Binding {
 // Bind these keys, then send these events. A line needs more than one chunk only when it has
 // more distinct characters off the layout than there are spare keys; every chunk ends with all
 // modifiers released.
+// A NamedKey::GameReads action starts a chunk that waits until the game has read everything
+// before it.
 struct TypingChunk {
     std::vector<Binding> bindings;
     std::vector<KeyEvent> events;
+    bool afterGameReads = false;
+    // Per key action planned here, the count of events up to its last one: how much of the line
+    // has gone out when typing stops early.
+    std::vector<std::size_t> keyEnds;
 };
 
 // Plans the whole line at once, so that all its bindings are in place before its first key.

@@ -1,12 +1,14 @@
 #include "gamelink/platform/x11/X11Keyboard.h"
 
 #include "gamelink/platform/x11/X11ClientBarrier.h"
+#include "gamelink/platform/x11/X11WindowControl.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <bit>
+#include <bitset>
 #include <chrono>
 #include <optional>
 
@@ -118,6 +120,12 @@ KeyboardLayout buildLayout(XkbDescPtr xkb, int group) {
     return layout;
 }
 
+// Key events sent between two looks at the focus and the program's own events: about a
+// millisecond of the server's work.
+constexpr std::size_t SliceEvents = 200;
+// The longest frame of a client that reads its input once per frame.
+constexpr std::chrono::milliseconds MaxFrame{50};
+
 // How long the focused client may take to handle a chunk's keys before its spare keys are
 // bound anew, and how long to wait where it cannot tell.
 std::chrono::milliseconds answerTimeout(const TypingChunk& chunk) {
@@ -151,29 +159,76 @@ std::optional<XkbStateRec> X11Keyboard::syncLayout() {
     return state;
 }
 
-bool X11Keyboard::type(const std::vector<KeyAction>& keys) {
+TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target,
+                               const TypingIdle& idle) {
+    using End = TypingResult::End;
     Display* display = connection_.display();
     const std::optional<XkbStateRec> synced = syncLayout();
     if (!synced)
-        return false;
+        return {End::Failed, 0};
     const XkbStateRec& state = *synced;
 
     const std::vector<TypingChunk> chunks = planTyping(keys, layout_, spares_);
+
+    TypingResult result;
+    // Keys pressed and not yet released: let go of when the line stops early.
+    std::bitset<256> down;
+    // Between slices: the keys so far have reached their window, which still has the focus,
+    // and the program has handled its own events.
+    auto carryOn = [&] {
+        XSync(display, False);
+        if (connection_.lost())
+            result.end = End::Failed;
+        else if (target != None && !windowHasFocus(connection_, target))
+            result.end = End::FocusLost;
+        else if (idle && !idle())
+            result.end = End::Stopped;
+        return result.end == End::Whole;
+    };
 
     // Caps Lock would turn typed letters into capitals: lift it for the line.
     const bool capsLocked = (state.locked_mods & LockMask) != 0;
     if (capsLocked)
         XkbLockModifiers(display, XkbUseCoreKbd, LockMask, 0);
-    for (std::size_t i = 0; i < chunks.size(); ++i) {
-        if (i > 0 && !chunks[i].bindings.empty()) {
+    for (std::size_t i = 0; i < chunks.size() && carryOn(); ++i) {
+        const TypingChunk& chunk = chunks[i];
+        BarrierOutcome waited;
+        if (chunk.afterGameReads) {
+            waited = waitForClientRound(connection_, MaxFrame, idle);
+        } else if (i > 0 && !chunk.bindings.empty()) {
             const TypingChunk& previous = chunks[i - 1];
-            if (waitForFocusedClient(connection_, answerTimeout(previous), blindPause(previous)))
-                stale_ = true;
+            waited = waitForFocusedClient(connection_, answerTimeout(previous),
+                                          blindPause(previous), idle);
         }
-        applyBindings(chunks[i].bindings);
-        for (const KeyEvent& e : chunks[i].events)
-            XTestFakeKeyEvent(display, e.keycode, e.press ? True : False, CurrentTime);
+        stale_ = stale_ || waited.keymapChanged;
+        if (waited.stopped) {
+            result.end = End::Stopped;
+            break;
+        }
+        if ((chunk.afterGameReads || !chunk.bindings.empty()) && !carryOn())
+            break;
+        applyBindings(chunk.bindings);
+        std::size_t nextKey = 0;
+        for (std::size_t e = 0; e < chunk.events.size(); ++e) {
+            const KeyEvent& event = chunk.events[e];
+            XTestFakeKeyEvent(display, event.keycode, event.press ? True : False, CurrentTime);
+            down.set(event.keycode, event.press);
+            for (; nextKey < chunk.keyEnds.size() && chunk.keyEnds[nextKey] <= e + 1; ++nextKey)
+                ++result.keysTyped;
+            if ((e + 1) % SliceEvents == 0 && e + 1 < chunk.events.size() && !carryOn())
+                break;
+        }
+        if (result.end != End::Whole)
+            break;
     }
+    for (int k = 0; k < 256; ++k) {
+        if (down.test(std::size_t(k)))
+            XTestFakeKeyEvent(display, unsigned(k), False, CurrentTime);
+    }
+    // The plan holds bindings of chunks never typed, which the server never saw: from here on
+    // only letting go of every spare key leaves the keymap as it was.
+    if (result.end == End::FocusLost || result.end == End::Stopped)
+        unbindSpareKeys();
     if (capsLocked) {
         // A line that toggles Caps Lock an odd number of times leaves it off.
         const auto toggles =
@@ -181,7 +236,9 @@ bool X11Keyboard::type(const std::vector<KeyAction>& keys) {
         XkbLockModifiers(display, XkbUseCoreKbd, LockMask, toggles % 2 == 0 ? LockMask : 0);
     }
     XSync(display, False);
-    return !connection_.lost();
+    if (connection_.lost())
+        result.end = End::Failed;
+    return result;
 }
 
 void X11Keyboard::refreshLayout(int group) {
@@ -249,15 +306,19 @@ void X11Keyboard::release() {
     if (!spares_.hasBindings())
         return;
     // Sends whole ranges of keys: only ever from a keymap that is current.
-    if (syncLayout() && spares_.hasBindings()) {
-        std::vector<std::pair<Keycode, Keysym>> keys;
-        for (Keycode k : spares_.boundKeycodes())
-            keys.emplace_back(k, NoKeysym);
-        changeSpareKeys(keys);
-    }
+    if (syncLayout() && spares_.hasBindings())
+        unbindSpareKeys();
     spares_.forgetBindings();
     stale_ = true;
     XSync(connection_.display(), False);
+}
+
+void X11Keyboard::unbindSpareKeys() {
+    std::vector<std::pair<Keycode, Keysym>> keys;
+    for (Keycode k : spares_.boundKeycodes())
+        keys.emplace_back(k, NoKeysym);
+    changeSpareKeys(keys);
+    spares_.forgetBindings();
 }
 
 void X11Keyboard::forget() {

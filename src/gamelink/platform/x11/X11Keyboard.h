@@ -4,6 +4,7 @@
 // characters the layout does not have.
 
 #include "gamelink/platform/KeyAction.h"
+#include "gamelink/platform/Platform.h"
 #include "gamelink/platform/x11/KeyboardLayout.h"
 #include "gamelink/platform/x11/SpareKeys.h"
 #include "gamelink/platform/x11/TypingPlan.h"
@@ -21,8 +22,10 @@ public:
         : connection_(connection) {}
 
     // Types the keys into whatever window has the focus and waits until the server has
-    // handled them. False if the display failed on the way.
-    bool type(const std::vector<KeyAction>& keys);
+    // handled them; with a target, only while the target holds the focus. Goes in slices,
+    // calling idle between them and during waits (see Platform::typeInto).
+    TypingResult type(const std::vector<KeyAction>& keys, Window target = None,
+                      const TypingIdle& idle = {});
     // Gives the spare keycodes their original (empty) mapping back.
     void release();
     // The connection was closed or lost: its keymap and bindings mean nothing any more.
@@ -35,6 +38,7 @@ private:
     void applyBindings(const std::vector<Binding>& bindings);
     // Binds spare keys to keysyms (NoKeysym: back to empty) in the cached keymap and on the
     // server.
+    void unbindSpareKeys();
     void changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys);
 
     X11Connection& connection_;

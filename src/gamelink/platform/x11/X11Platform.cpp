@@ -17,9 +17,14 @@ struct X11Platform::State {
     X11Keyboard keyboard{connection};
     unsigned generation = 0;
     ClientSearch search = ClientSearch::Automatic;
+    // A line being typed lets the program handle its events, which may use this backend too:
+    // the connection must outlive the line.
+    int typing = 0;
 
     // Opens the display if needed; false if it cannot be used.
     bool ready() {
+        if (typing > 0)
+            return !connection.lost();
         const bool usable = connection.open().empty();
         if (!usable || connection.generation() != generation) {
             keyboard.forget();
@@ -30,7 +35,7 @@ struct X11Platform::State {
 
     // After every use: a connection that broke on the way is dropped, to be opened anew.
     void settle() {
-        if (connection.lost()) {
+        if (connection.lost() && typing == 0) {
             log(LogLevel::Warning, "The connection to the X display broke; it is opened anew on "
                                    "the next use.");
             keyboard.forget();
@@ -90,15 +95,22 @@ bool X11Platform::hasFocus(WindowId window) {
 }
 
 bool X11Platform::type(const std::vector<KeyAction>& keys) {
+    return typeInto(0, keys, {}).end == TypingResult::End::Whole;
+}
+
+TypingResult X11Platform::typeInto(WindowId target, const std::vector<KeyAction>& keys,
+                                   const TypingIdle& idle) {
     if (!d_->ready())
-        return false;
-    bool typed = false;
+        return {TypingResult::End::Failed, 0};
+    TypingResult result;
     {
         X11ErrorTrap trap(d_->connection.display());
-        typed = d_->keyboard.type(keys);
+        ++d_->typing;
+        result = d_->keyboard.type(keys, static_cast<Window>(target), idle);
+        --d_->typing;
     }
     d_->settle();
-    return typed;
+    return result;
 }
 
 void X11Platform::setTopMost(WindowId window, bool onTop) {

@@ -20,6 +20,8 @@ public:
     void activate(WindowId window) override;
     bool hasFocus(WindowId window) override;
     bool type(const std::vector<KeyAction>& keys) override;
+    TypingResult typeInto(WindowId target, const std::vector<KeyAction>& keys,
+                          const TypingIdle& idle) override;
     void setTopMost(WindowId window, bool onTop) override;
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
