@@ -168,26 +168,38 @@ std::vector<Row> benchTyping(int repeats) {
     return rows;
 }
 
-std::vector<Row> benchClickToLastKey(int repeats) {
-    Row row{QStringLiteral("Click on a numbered button to last key (76 characters + Enter)"),
+namespace {
+
+// One click on button " 1" of the main window, whose entry is a 76-character line with Enter in
+// this style, sent to a game that reads its chat line once per frame of frameMs (0: a game
+// that handles each key as it comes).
+Row clickToLastKey(int repeats, int frameMs, int style) {
+    const QString prefix = style == 1 ? QStringLiteral(": ") : QString();
+    Row row{QStringLiteral("Click to last key, %1, %2 76 characters + Enter")
+                .arg(frameMs > 0 ? QStringLiteral("game in %1 ms frames").arg(frameMs)
+                                 : QStringLiteral("game without frames"),
+                     style == 1 ? QStringLiteral("Emote \": \" +") : QStringLiteral("plain")),
             QStringLiteral("ms"),
             {},
             {},
             {},
-            QStringLiteral("≤ 115 ms (100 ms is the pause)"),
+            style == 1 ? (frameMs > 0 ? QStringLiteral("≤ 160 ms") : QStringLiteral("exact"))
+                       : QStringLiteral("≤ 115 ms (100 ms is the pause)"),
             {}};
-    e2e::PeerProcess game;
+    std::vector<std::string> options;
+    if (frameMs > 0)
+        options = {"--frame-ms", std::to_string(frameMs)};
+    e2e::PeerProcess game("Ultima Online", "Stand-in game", options);
     if (!game.started()) {
         row.note = QStringLiteral("skipped: no stand-in");
-        return {row};
+        return row;
     }
-    // A store whose entry 1 is a 76-character line with Enter, and the main window placed
-    // clear of the game's window.
+    // A store whose entry 1 is the line, and the main window placed clear of the game's window.
     e2e::ProgramProcess program;
     const QString text = asciiText(76, 7);
     SettingsStore& store = program.store();
     store.write(QStringLiteral("TextSet1"), QStringLiteral("Text--0"), text);
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Style-0"), QStringLiteral("0"));
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Style-0"), QString::number(style));
     store.write(QStringLiteral("TextSet1"), QStringLiteral("Enter-0"), QStringLiteral("1"));
     store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("10500"));
     store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
@@ -197,10 +209,11 @@ std::vector<Row> benchClickToLastKey(int repeats) {
                        QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
     if (!program.start()) {
         row.note = QStringLiteral("skipped: Jeerkit's window did not show");
-        return {row};
+        return row;
     }
     QThread::msleep(300);
-    const QByteArray expected = (text + u'\n').toUtf8();
+    const QString said = style == 1 ? QStringLiteral("[emote]") : QStringLiteral("[say]");
+    const QByteArray expected = ((frameMs > 0 ? said : prefix) + text + u'\n').toUtf8();
     int wrong = 0;
     for (int r = 0; r < repeats; ++r) {
         e2e::movePointer(program.window(), 6 + 11, 66 + 10);
@@ -217,7 +230,18 @@ std::vector<Row> benchClickToLastKey(int repeats) {
     row.note = correctness(wrong, repeats);
     program.signal(SIGTERM);
     program.waitForExit();
-    return {row};
+    return row;
+}
+
+} // namespace
+
+std::vector<Row> benchClickToLastKey(int repeats) {
+    std::vector<Row> rows;
+    for (const int frameMs : {0, 25}) {
+        for (const int style : {0, 1})
+            rows.push_back(clickToLastKey(repeats, frameMs, style));
+    }
+    return rows;
 }
 
 } // namespace jk::bench

@@ -1,6 +1,7 @@
 // Prints Jeerkit's performance figures as one table. Run it under a throw-away X server:
 // tools/dev bench does.
 #include "BenchTable.h"
+#include "MidLineBench.h"
 #include "PauseBench.h"
 #include "ProcessBench.h"
 #include "StoreBench.h"
@@ -12,7 +13,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Optional arguments pick groups: startup typing click pause store (default: all).
+    // Optional arguments pick groups: startup typing click midline pause store (default: all).
     const QStringList picked = QApplication::arguments().mid(1);
     const auto wanted = [&picked](const char* group) {
         return picked.isEmpty() || picked.contains(QLatin1String(group));
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
         add(jk::bench::benchTyping(11));
     if (wanted("click"))
         add(jk::bench::benchClickToLastKey(11));
+    if (wanted("midline"))
+        add(jk::bench::benchMidLine(5));
     if (wanted("pause"))
         add(jk::bench::benchPause(21));
     if (wanted("store"))
