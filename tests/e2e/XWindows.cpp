@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace jk::e2e {
 
@@ -102,6 +103,23 @@ void clickHere() {
     Display* d = display();
     XTestFakeButtonEvent(d, 1, True, CurrentTime);
     XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XSync(d, False);
+}
+
+} // namespace jk::e2e
+
+namespace jk::e2e {
+
+void queueEscape(std::uint64_t window) {
+    Display* d = display();
+    XEvent event{};
+    event.xkey.type = KeyPress;
+    event.xkey.display = d;
+    event.xkey.window = Window(window);
+    event.xkey.root = DefaultRootWindow(d);
+    event.xkey.same_screen = True;
+    event.xkey.keycode = XKeysymToKeycode(d, XK_Escape);
+    XSendEvent(d, Window(window), False, KeyPressMask, &event);
     XSync(d, False);
 }
 

@@ -21,6 +21,9 @@ void closeWindow(std::uint64_t window);
 // Moves the pointer to a point of the window's client area (pixels) and waits until the
 // server has it.
 void movePointer(std::uint64_t window, int x, int y);
+// Puts an Escape key press into the window's queue, behind every event it already has, wherever
+// the focus is: once the window has handled it, it has handled all before.
+void queueEscape(std::uint64_t window);
 // A left click where the pointer is.
 void clickHere();
 
