@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QLoggingCategory>
+#include <QMap>
 #include <QString>
+#include <QVariant>
 
+#include <functional>
 #include <memory>
-
-class QSettings;
 
 namespace jk {
 
@@ -19,12 +20,15 @@ struct StoreResult {
     bool ok = true;
     QString path;
     QString reason;
+    // The path is something other than a regular file (a device, a pipe): it is never written,
+    // and the player was told so once, at start-up.
+    bool refused = false;
 };
 
 // The per-user settings store: sections of string keys and string values in an INI file, or,
-// for a path starting with "HKEY_", in that registry branch (Windows).
-// Writes are collected in memory and reach the disk on flush(), which replaces the file
-// atomically, so a crash in the middle of a save leaves the old file or the new one.
+// for a path starting with "HKEY_", in that registry branch (Windows). Values live in memory and
+// reach the disk on flush(), which writes a new file beside the old one, checks that it is complete
+// and only then puts it in place: the file on disk is always the old store or the whole new one.
 class SettingsStore {
 public:
     explicit SettingsStore(const QString& iniPath);
@@ -41,21 +45,30 @@ public:
     // Whether the key exists at all.
     bool contains(const QString& section, const QString& key) const;
     void write(const QString& section, const QString& key, const QString& value);
+    // Writes what changed since the last save, now, on this thread. One attempt per call.
     StoreResult flush();
+    // The same save as a job that may run on another thread; the values are taken now. Jobs
+    // of one store run one at a time, and an older job never overwrites a newer save.
+    std::function<StoreResult()> flushJob();
+    // Writes all values to another file (a rescue copy), with the same care.
+    StoreResult writeCopy(const QString& path) const;
 
     // Set when the file could not be read as a store (damaged, unreadable, not a file); the
     // sentence says what was kept.
     QString loadProblem() const { return loadProblem_; }
     QString path() const { return path_; }
 
+    using Values = QMap<QString, QVariant>;
+    struct Shared;
+
 private:
-    // QSettings keeps the first error it met for the rest of its life; a fresh instance
-    // holding the same values lets the next save report its own outcome.
-    void renew();
+    void load();
 
     QString path_;
     QString loadProblem_;
-    std::unique_ptr<QSettings> settings_;
+    Values values_;
+    quint64 revision_ = 0;
+    std::shared_ptr<Shared> shared_;
 };
 
 } // namespace jk

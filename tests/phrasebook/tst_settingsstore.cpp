@@ -2,12 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <future>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace jk;
@@ -23,7 +28,12 @@ private slots:
     void failedWriteIsReportedAndOldFileKept();
     void folderInsteadOfFile();
     void parentIsAFile();
+    void damagedFileIsKeptAndReplaced_data();
     void damagedFileIsKeptAndReplaced();
+    void fullDiskKeepsOldStore_data();
+    void fullDiskKeepsOldStore();
+    void oddFileAtStorePath_data();
+    void oddFileAtStorePath();
     void leftoverSaveLockDoesNotHoldUpSaving_data();
     void leftoverSaveLockDoesNotHoldUpSaving();
 };
@@ -159,10 +169,19 @@ void TestSettingsStore::parentIsAFile() {
     QCOMPARE(reread.read("Settings", "WindowSize", "1"), QString("2"));
 }
 
+void TestSettingsStore::damagedFileIsKeptAndReplaced_data() {
+    QTest::addColumn<QByteArray>("damaged");
+    const QByteArray head("[Settings]\nPrefix=Thee\n");
+    QTest::newRow("broken header") << head + "[TextSet1\nText--0=x\n\xff\xfe=3\n";
+    QTest::newRow("line without =") << head + "[TextSet1]\nText--0=x\nhalf a line\nText--1=y\n";
+    QTest::newRow("NUL block") << head + QByteArray(300, '\0') + "\n[TextSet1]\nText--0=x\n";
+    QTest::newRow("torn line") << head + "[TextSet1]\nText--0=x\nText--1=cut sh";
+}
+
 void TestSettingsStore::damagedFileIsKeptAndReplaced() {
+    QFETCH(QByteArray, damaged);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit.ini");
-    const QByteArray damaged("[Settings]\nPrefix=Thee\n[TextSet1\nText--0=x\n\xff\xfe=3\n");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(damaged);
@@ -198,7 +217,7 @@ void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving() {
     QFETCH(QByteArray, lock);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit.ini");
-    QFile leftover(path + ".lock");
+    QFile leftover(path + ".saving.lock");
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.write(lock);
     leftover.close();
@@ -211,7 +230,94 @@ void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving() {
              "the save waited for a lock nobody holds");
     QVERIFY(saving.get().ok);
     QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("kept"));
-    QVERIFY(!QFile::exists(path + ".lock"));
+    QVERIFY(!QFile::exists(path + ".saving.lock"));
+}
+
+void TestSettingsStore::fullDiskKeepsOldStore_data() {
+    QTest::addColumn<int>("freeKiB");
+    for (int free : {4, 24, 32, 36, 40})
+        QTest::addRow("%d KiB free", free) << free;
+}
+
+void TestSettingsStore::fullDiskKeepsOldStore() {
+    QFETCH(int, freeKiB);
+    QTemporaryDir dir;
+    const QByteArray disk = QFile::encodeName(dir.path());
+    if (::mount("jeerkit-test", disk.constData(), "tmpfs", 0, "size=256k") != 0)
+        QSKIP("no small disk can be mounted here");
+    const auto unmount = qScopeGuard([&disk] { ::umount2(disk.constData(), MNT_DETACH); });
+    const QString path = dir.filePath("Jeerkit.ini");
+    const auto bytes = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    };
+    SettingsStore store(path);
+    store.write("Settings", "Prefix", "old");
+    QVERIFY(store.flush().ok);
+    const QByteArray before = bytes();
+    // About 41 KB, as a full phrase book.
+    for (int n = 1; n <= 30; ++n)
+        for (int e = 0; e < 24; ++e)
+            store.write(QString("TextSet%1").arg(n), QString("Text--%1").arg(e), QString(44, 'p'));
+    QFile filler(dir.filePath("filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    filler.write(QByteArray(QStorageInfo(dir.path()).bytesAvailable() - freeKiB * 1024, 'f'));
+    filler.flush();
+
+    const StoreResult full = store.flush();
+    QVERIFY2(!full.ok && !full.reason.isEmpty(), "a save that did not fit must say so");
+    QCOMPARE(bytes(), before);
+    // Room for one copy and a little: the next save goes through at once and says so.
+    QVERIFY(filler.resize(filler.size() - (60 - freeKiB) * 1024));
+    QVERIFY(store.flush().ok);
+    const SettingsStore reread(path);
+    QCOMPARE(reread.read("TextSet30", "Text--23", ""), QString(44, 'p'));
+    QCOMPARE(reread.read("Settings", "Prefix", ""), QString("old"));
+}
+
+void TestSettingsStore::oddFileAtStorePath_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"pipe", "link to pipe", "device", "link to device", "17 MB"})
+        QTest::newRow(kind) << QString(kind);
+}
+
+void TestSettingsStore::oddFileAtStorePath() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Jeerkit.ini");
+    const QString node = kind.startsWith("link") ? dir.filePath("node") : path;
+    const QByteArray native = QFile::encodeName(node);
+    // The device is a null device of the test's own: harmless if it were written.
+    if (kind.endsWith("pipe"))
+        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    else if (kind.endsWith("device") && ::mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)))
+        QSKIP("no device nodes can be made here");
+    QFile big(path);
+    if (kind == "17 MB")
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(17 << 20));
+    if (node != path)
+        QVERIFY(QFile::link(node, path));
+    struct stat before {};
+    QCOMPARE(::lstat(native.constData(), &before), 0);
+
+    SettingsStore store(path); // a pipe must not hold up the start
+    QVERIFY(!store.loadProblem().isEmpty());
+    store.write("Settings", "Prefix", "x");
+    const StoreResult result = store.flush();
+    if (kind == "17 MB") { // set aside whole, and a store of its own begun
+        QVERIFY(result.ok);
+        const QStringList aside = QDir(dir.path()).entryList({"Jeerkit.ini.damaged-*"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(QFileInfo(dir.filePath(aside[0])).size(), 17 << 20);
+        QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("x"));
+        return;
+    }
+    QVERIFY(!result.ok && result.refused);
+    struct stat after {};
+    QCOMPARE(::lstat(native.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QFileInfo(path).isSymLink(), node != path);
 }
 
 QTEST_APPLESS_MAIN(TestSettingsStore)
