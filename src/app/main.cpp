@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
         QMessageBox::warning(parentWindow(), QStringLiteral("Jeerkit"), text);
     });
     jk::MessageBoxPrompts prompts(parentWindow);
-    jk::StoreKeeper keeper(store, prompts);
+    jk::StoreKeeper keeper(store, book, prompts);
     jk::UiContext ui{book, store, *platform, link, random, prompts, keeper, [&link] {
                          // A line under way ends where it is, its keys let go of, before the
                          // keyboard is given back below.

@@ -79,4 +79,14 @@ void SaveTextSet(const PhraseBook& book, SettingsStore& store, int n) {
     }
 }
 
+bool TextSetSaved(const PhraseBook& book, const SettingsStore& store, int n) {
+    PhraseBook stored = book;
+    LoadTextSet(stored, store, n);
+    const int s = n - 1;
+    return stored.SetName[s] == book.SetName[s] && stored.Prefix == book.Prefix &&
+           stored.Vars == book.Vars && stored.EntryLong[s] == book.EntryLong[s] &&
+           stored.EntryShort[s] == book.EntryShort[s] &&
+           stored.EntryStyle[s] == book.EntryStyle[s] && stored.EntryEnter[s] == book.EntryEnter[s];
+}
+
 } // namespace jk

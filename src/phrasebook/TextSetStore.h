@@ -10,5 +10,7 @@ class SettingsStore;
 void LoadTextSet(PhraseBook& book, const SettingsStore& store, int n);
 // Writes set number n, the prefix and the six variables: 104 writes (not yet flushed).
 void SaveTextSet(const PhraseBook& book, SettingsStore& store, int n);
+// Whether the store gives back set n, the prefix and the variables as the book holds them.
+bool TextSetSaved(const PhraseBook& book, const SettingsStore& store, int n);
 
 } // namespace jk

@@ -1,20 +1,32 @@
 #include "ui/StoreKeeper.h"
 
+#include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsStore.h"
+#include "phrasebook/TextSetStore.h"
 #include "ui/Prompts.h"
 
 namespace jk {
 
 namespace {
 constexpr int FlushDelayMs = 200;
-}
+constexpr int EditCheckMs = 1000;
+} // namespace
 
-StoreKeeper::StoreKeeper(SettingsStore& store, Prompts& prompts)
+StoreKeeper::StoreKeeper(SettingsStore& store, const PhraseBook& book, Prompts& prompts)
     : store_(store)
+    , book_(book)
     , prompts_(prompts) {
     pending_.setSingleShot(true);
     pending_.setInterval(FlushDelayMs);
-    QObject::connect(&pending_, &QTimer::timeout, [this] { flushDuringRun(); });
+    QObject::connect(&pending_, &QTimer::timeout, [this] { startSaving(); });
+    edits_.setInterval(EditCheckMs);
+    QObject::connect(&edits_, &QTimer::timeout, [this] { saveEdits(); });
+    edits_.start();
+}
+
+StoreKeeper::~StoreKeeper() {
+    if (saving_.valid())
+        saving_.wait();
 }
 
 void StoreKeeper::flushSoon() {
@@ -22,26 +34,58 @@ void StoreKeeper::flushSoon() {
         pending_.start();
 }
 
-bool StoreKeeper::flushDuringRun() {
+void StoreKeeper::saveEdits() {
+    // The same write the set's selector makes when it loses the focus, made when the set in
+    // the book no longer matches the store.
+    if (book_.Loading || !book_.hasCurrentSet())
+        return;
+    const int number = book_.CurrentTextSet + 1;
+    if (TextSetSaved(book_, store_, number))
+        return;
+    SaveTextSet(book_, store_, number);
+    startSaving();
+}
+
+void StoreKeeper::startSaving() {
     pending_.stop();
-    const StoreResult result = store_.flush();
+    if (saving_.valid() && saving_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        again_ = true; // after the running one, with what has changed meanwhile
+        return;
+    }
+    // The result comes back to this thread through the timer's events (the keeper waits for
+    // the job before it goes, and its timer takes undelivered results with it).
+    saving_ = std::async(std::launch::async, [job = store_.flushJob(), this] {
+        const StoreResult result = job();
+        QMetaObject::invokeMethod(
+            &pending_, [this, result] { saved(result); }, Qt::QueuedConnection);
+    });
+}
+
+void StoreKeeper::saved(const StoreResult& result) {
+    if (again_) {
+        again_ = false;
+        startSaving();
+    }
     if (result.ok) {
         failureTold_ = false;
-        return true;
+        return;
     }
-    if (!failureTold_) {
+    // A store that is not a file was told about at start-up.
+    if (!failureTold_ && !result.refused) {
         failureTold_ = true;
         prompts_.tell(runFailureText(result));
     }
-    return false;
 }
 
 bool StoreKeeper::flushAtClose() {
     pending_.stop();
+    edits_.stop();
+    if (saving_.valid())
+        saving_.wait();
     for (;;) {
         const StoreResult result = store_.flush();
-        if (result.ok)
-            return true;
+        if (result.ok || result.refused)
+            return result.ok;
         if (!prompts_.askRetry(closeFailureText(result)))
             return false;
     }

@@ -3,24 +3,27 @@
 #include <QString>
 #include <QTimer>
 
+#include <future>
+
 namespace jk {
 
 class Prompts;
 class SettingsStore;
+struct PhraseBook;
 struct StoreResult;
 
 // Gets the settings store onto the disk and tells the player when it cannot.
 class StoreKeeper {
 public:
-    StoreKeeper(SettingsStore& store, Prompts& prompts);
+    StoreKeeper(SettingsStore& store, const PhraseBook& book, Prompts& prompts);
+    ~StoreKeeper();
+    StoreKeeper(const StoreKeeper&) = delete;
+    StoreKeeper& operator=(const StoreKeeper&) = delete;
 
     // During the run: the values are in the store at once and reach the disk a moment later,
-    // off the path of what the player is waiting for (a window showing, a list opening).
-    // Several saves close together make one write.
+    // written on another thread, off the path of what the player is waiting for (a window
+    // showing, a list opening, typing). Several saves close together make one write.
     void flushSoon();
-    // During the run, now. The first failure is told; further failures stay quiet until a
-    // flush succeeds again, so that every focus change does not bring up another box.
-    bool flushDuringRun();
     // At closing: write, and while that fails ask whether to retry or quit without saving.
     // True when the file was written.
     bool flushAtClose();
@@ -29,10 +32,22 @@ public:
     static QString closeFailureText(const StoreResult& result);
 
 private:
+    // Edits of the current set reach the store this often, so that a crash, a kill or the
+    // display going away loses at most the last moments of work.
+    void saveEdits();
+    void startSaving();
+    // The first failure is told; further failures stay quiet until a save succeeds again, so
+    // that every focus change does not bring up another box.
+    void saved(const StoreResult& result);
+
     SettingsStore& store_;
+    const PhraseBook& book_;
     Prompts& prompts_;
     bool failureTold_ = false;
     QTimer pending_;
+    QTimer edits_;
+    std::future<void> saving_;
+    bool again_ = false;
 };
 
 } // namespace jk

@@ -102,6 +102,7 @@ private slots:
     void gameTakingFocusStoresNothing();
     void signalsSaveLikeClosing_data();
     void signalsSaveLikeClosing();
+    void editSurvivesKill();
     void secondStartLeavesFirstAlone();
     void longEntryMidLine_data();
     void longEntryMidLine();
@@ -234,6 +235,23 @@ void TestProgram::signalsSaveLikeClosing() {
              QString("edited before the signal"));
     QCOMPARE(program.store().read("TextSet30", layout::enter(23), "missing"), QString("1"));
     QCOMPARE(probe.keymapDump(), keymapBefore);
+}
+
+void TestProgram::editSurvivesKill() {
+    Session session;
+    const QString problem = session.start(1);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& program = session.program;
+    program.clickClient(program.window(), 200, 76);
+    QVERIFY(waitUntil([&] { return program.hasFocus(program.window()); }));
+    QThread::msleep(200); // the click has reached the row's box
+    program.type("{END}+{HOME}typed, then killed");
+    // On the disk without a close, a set switch or any other step of the player's.
+    QVERIFY(waitUntil([&] { return fileBytes(program.storePath()).contains("then killed"); }));
+    program.signal(SIGKILL);
+    program.waitForExit();
+    program.reopenStore();
+    QCOMPARE(program.store().read("TextSet1", layout::text(0), ""), QString("typed, then killed"));
 }
 
 void TestProgram::secondStartLeavesFirstAlone() {

@@ -32,7 +32,7 @@ void quietenRaiseNotices() {
 UiRun::UiRun(const QString& storePath)
     : store(storePath)
     , link(book, platform, random, [this](const QString& text) { warnings.append(text); })
-    , keeper(store, prompts)
+    , keeper(store, book, prompts)
     , ui{book, store, platform, link, random, prompts, keeper, [this] {
              ++ended;
          }} {

@@ -81,7 +81,7 @@ void TestSelector::renameInMainIsListedInSmall() {
     QCOMPARE(w.ComboTextSet->currentIndex(), 0);
     QCOMPARE(w.TextLong[0]->text(), row0);
     // Saved with the set, and on the disk.
-    QCOMPARE(file.read(layout::Settings, layout::textSet(1)), QStringLiteral("Market"));
+    QTRY_COMPARE(file.read(layout::Settings, layout::textSet(1)), QStringLiteral("Market"));
 
     w.Command3->click();
     QCOMPARE(w.smallWindow()->ComboTextSet->itemText(0), QStringLiteral("Market"));
@@ -195,7 +195,7 @@ void TestSelector::enteringAndLeavingSavesTwiceAndChangesNothing() {
     plantMarker(run);
     small.ComboTextSet->setFocus(Qt::MouseFocusReason);
     QVERIFY(!markerGone(run)); // set 7 is current: set 1 is not written
-    QCOMPARE(file.read("TextSet7", layout::enter(23)), QStringLiteral("1"));
+    QTRY_COMPARE(file.read("TextSet7", layout::enter(23)), QStringLiteral("1"));
     small.Command1->setFocus(Qt::MouseFocusReason);
     QCOMPARE(run.book.SetName, names);
     QCOMPARE(run.book.CurrentTextSet, qint16(6));
