@@ -37,8 +37,8 @@ private slots:
 };
 
 void TestHostileStore::everyCaseLoadsWorksAndSaves() {
-    const auto cases = test::generateHostileStores(1200, 20261206);
-    QVERIFY(cases.size() >= 1000);
+    const auto cases = test::generateHostileStores(150, 20261206);
+    QVERIFY(cases.size() >= 150);
     QTemporaryDir dir;
     int index = 0;
     for (const auto& hostile : cases) {
