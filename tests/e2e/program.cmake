@@ -20,6 +20,7 @@ target_compile_definitions(e2e_wine_program PRIVATE JK_WINDOWS_EXE="${JEERKIT_WI
     JK_WINE64_EXE="${JK_WINE64}")
 jk_add_e2e_run(e2e_wine_program EXE e2e_wine_program WINE)
 if(TEST e2e_wine_program)
-    set_tests_properties(e2e_wine_program PROPERTIES TIMEOUT 900
+    # Alone: Wine's start-up and the clicks on its windows are slow to settle on a busy machine.
+    set_tests_properties(e2e_wine_program PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE
         SKIP_REGULAR_EXPRESSION "the Windows tests are skipped")
 endif()
