@@ -31,8 +31,14 @@ if [ "$stop" = yes ]; then
 fi
 
 works() {
+    local ok=1
     [ -f "$prefix/.jk-made" ] &&
-        timeout 60 "$wine64" cmd.exe /c exit 0 >>"$log" 2>&1 </dev/null
+        timeout 60 "$wine64" cmd.exe /c exit 0 >>"$log" 2>&1 </dev/null && ok=0
+    # Wine's desktop process, started by this check without a display, would serve the tests'
+    # windows and fail them: end it with its server; the tests start their own.
+    "$wineserver" -k >>"$log" 2>&1
+    "$wineserver" -w >>"$log" 2>&1
+    return $ok
 }
 
 # A server of its own, outliving each test (but not an idle machine): Wine started by a test
