@@ -20,13 +20,21 @@
 #include <QStandardPaths>
 #endif
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = jk::answerCommandLine(argc, argv))
         return *status;
 #ifdef Q_OS_LINUX
     // Keystrokes go to the game through X11, so the windows must live on the X display too.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // Without a display the toolkit would abort with a text that helps nobody.
+        if (const std::string problem = jk::platform::windowSystemProblem(); !problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 1;
+        }
+    }
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jeerkit"));

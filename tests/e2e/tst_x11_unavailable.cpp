@@ -3,13 +3,16 @@
 //   noXTest: run under with-x.sh on a server without XTEST (e2e_x11_no_xtest)
 
 #include "KeyRows.h"
+#include "ProgramProcess.h"
 #include "gamelink/platform/x11/X11Platform.h"
 
 #include <QProcess>
 #include <QtTest>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 using namespace jk::e2e;
 using jk::platform::x11::X11Platform;
@@ -46,6 +49,7 @@ void TestX11Unavailable::noDisplay_data() {
     QTest::newRow("empty") << QByteArray("") << QStringLiteral("set DISPLAY");
     QTest::newRow("no such server") << QByteArray(":987") << QStringLiteral("\":987\"");
     QTest::newRow("nonsense") << QByteArray("not a display") << QStringLiteral("not a display");
+    QTest::newRow("wayland only") << QByteArray() << QStringLiteral("set DISPLAY");
 }
 
 void TestX11Unavailable::noDisplay() {
@@ -63,6 +67,20 @@ void TestX11Unavailable::noDisplay() {
     exerciseEverything(platform);
     // Asked again, the same answer.
     QCOMPARE(platform.unavailableReason(), reason);
+
+    // The whole program says so in one sentence and ends.
+    QTemporaryDir config;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", config.path());
+    if (QByteArray(QTest::currentDataTag()) == "wayland only")
+        env.insert("WAYLAND_DISPLAY", "wayland-0");
+    program.setProcessEnvironment(env);
+    program.start(programExecutable(), {});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(program.readAllStandardError(),
+             "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
 }
 
 void TestX11Unavailable::serverGoesAway() {
@@ -98,7 +116,17 @@ void TestX11Unavailable::serverGoesAway() {
     QCOMPARE(platform.findWindow({"Ultima Online"}), jk::platform::WindowId(0));
     QVERIFY(platform.type(textKeys(U"é"))); // leaves a spare key bound
 
-    server.kill();
+    // The server dies in the middle of a line: more characters off the layout than spare keys,
+    // so the line is typed in rounds with pauses between them.
+    std::u32string line;
+    for (char32_t c = U'Α'; line.size() < 4000; c = c == U'ӿ' ? U'Α' : c + 1)
+        line += c;
+    std::thread killer([pid = server.processId()] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::kill(pid_t(pid), SIGKILL);
+    });
+    QVERIFY(!platform.type(textKeys(line)));
+    killer.join();
     server.waitForFinished();
 
     exerciseEverything(platform);

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <csignal>
 #include <memory>
 
 using namespace jk::e2e;
@@ -47,6 +48,7 @@ private slots:
     void keepsWindowsOnTop();
     void keepsUnmappedWindowOnTop();
     void vanishedWindowDoesNoHarm();
+    void activatesAfterWindowManagerDied(); // last: kills the window manager
 
 private:
     std::unique_ptr<XDisplayProbe> probe_;
@@ -229,6 +231,28 @@ void TestX11Windows::vanishedWindowDoesNoHarm() {
     QVERIFY(waitUntil([&] { return platform.hasFocus(next.window()); }));
     QCOMPARE(QString::fromStdString(typeAndRecord(platform, next, textKeys(U"ok é"))),
              QStringLiteral("ok é"));
+}
+
+void TestX11Windows::activatesAfterWindowManagerDied() {
+    if (!withWindowManager())
+        QSKIP("needs a window manager to kill");
+    PeerProcess first(UO, "first");
+    PeerProcess second(ThirdDawn, "second");
+    QVERIFY2(first.started() && second.started(), (first.error() + second.error()).c_str());
+    QProcess xprop;
+    xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+    QVERIFY(xprop.waitForFinished());
+    const std::uint64_t check =
+        xprop.readAll().split('#').last().trimmed().toULongLong(nullptr, 16);
+    QVERIFY(probe_->windowExists(check));
+    ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_WM_PID")), SIGKILL);
+    // Its windows go with it; its properties on the root window stay.
+    QVERIFY(waitUntil([&] { return !probe_->windowExists(check); }));
+    X11Platform platform;
+    for (const PeerProcess* peer : {&first, &second, &first}) {
+        platform.activate(peer->window());
+        QVERIFY(waitUntil([&] { return platform.hasFocus(peer->window()); }));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestX11Windows)

@@ -12,6 +12,7 @@
 # Environment given to CMD:
 #   DISPLAY          the throw-away display
 #   JK_WITH_X_WM     "openbox" or "none"
+#   JK_WITH_X_WM_PID the window manager's process id (tests that kill it)
 # Environment read:
 #   JK_XVFB_ARGS     extra Xvfb arguments, e.g. "-extension XTEST"
 #
@@ -133,6 +134,6 @@ fi
 watch_parent $$ </dev/null >/dev/null 2>&1 &
 watch_pid=$!
 
-DISPLAY=":$display_number" JK_WITH_X_WM="$wm" "$@"
+DISPLAY=":$display_number" JK_WITH_X_WM="$wm" JK_WITH_X_WM_PID="$wm_pid" "$@"
 status=$?
 exit "$status"

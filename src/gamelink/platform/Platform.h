@@ -80,4 +80,8 @@ public:
 // The backend of the platform this program was built for.
 std::unique_ptr<Platform> createPlatform();
 
+// Empty when the program's windows can be shown on this desktop; otherwise one sentence
+// saying why not. Asked before the toolkit starts, which would only abort.
+std::string windowSystemProblem();
+
 } // namespace jk::platform

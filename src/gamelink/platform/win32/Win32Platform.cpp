@@ -115,6 +115,10 @@ private:
 
 } // namespace win32
 
+std::string windowSystemProblem() {
+    return {};
+}
+
 std::unique_ptr<Platform> createPlatform() {
     return std::make_unique<win32::Win32Platform>();
 }

@@ -138,6 +138,8 @@ private:
 
 // A pause that keeps handling events; Pinger is not needed for it, only its waiting.
 BarrierOutcome pause(X11Connection& connection, milliseconds length, const TypingIdle& idle) {
+    if (connection.lost()) // Xlib crashes on requests after the connection broke
+        return {};
     XSync(connection.display(), False);
     Pinger waiter(connection, connection.root(), idle);
     waiter.wait(Clock::now() + length, [](const XEvent&) { return false; });
@@ -155,6 +157,8 @@ std::optional<Window> pingableClient(X11Connection& connection) {
 
 BarrierOutcome waitForFocusedClient(X11Connection& connection, milliseconds timeout,
                                     milliseconds fallback, const TypingIdle& idle) {
+    if (connection.lost())
+        return {};
     const std::optional<Window> client = pingableClient(connection);
     if (!client)
         return pause(connection, fallback, idle);
@@ -172,6 +176,8 @@ BarrierOutcome waitForFocusedClient(X11Connection& connection, milliseconds time
 
 BarrierOutcome waitForClientRound(X11Connection& connection, milliseconds frameCap,
                                   const TypingIdle& idle) {
+    if (connection.lost())
+        return {};
     const std::optional<Window> client = pingableClient(connection);
     if (!client)
         return pause(connection, 2 * frameCap, idle);

@@ -143,14 +143,14 @@ std::chrono::milliseconds blindPause(const TypingChunk& chunk) {
 std::optional<XkbStateRec> X11Keyboard::syncLayout() {
     Display* display = connection_.display();
     // Keymap changes since last time: another layout, or our own bindings.
-    while (XPending(display) > 0) {
+    while (!connection_.lost() && XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == connection_.xkbEventType() || event.type == MappingNotify)
             stale_ = true;
     }
     XkbStateRec state{};
-    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success)
+    if (connection_.lost() || XkbGetState(display, XkbUseCoreKbd, &state) != Success)
         return std::nullopt;
     if (stale_ || !desc_ || state.group != group_)
         refreshLayout(state.group);
@@ -211,6 +211,11 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
         std::size_t nextKey = 0;
         for (std::size_t e = 0; e < chunk.events.size(); ++e) {
             const KeyEvent& event = chunk.events[e];
+            // Xlib crashes on requests after the connection broke.
+            if (connection_.lost()) {
+                result.end = End::Failed;
+                break;
+            }
             XTestFakeKeyEvent(display, event.keycode, event.press ? True : False, CurrentTime);
             down.set(event.keycode, event.press);
             for (; nextKey < chunk.keyEnds.size() && chunk.keyEnds[nextKey] <= e + 1; ++nextKey)
@@ -221,7 +226,7 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
         if (result.end != End::Whole)
             break;
     }
-    for (int k = 0; k < 256; ++k) {
+    for (int k = 0; k < 256 && !connection_.lost(); ++k) {
         if (down.test(std::size_t(k)))
             XTestFakeKeyEvent(display, unsigned(k), False, CurrentTime);
     }
@@ -229,7 +234,7 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
     // only letting go of every spare key leaves the keymap as it was.
     if (result.end == End::FocusLost || result.end == End::Stopped)
         unbindSpareKeys();
-    if (capsLocked) {
+    if (capsLocked && !connection_.lost()) {
         // A line that toggles Caps Lock an odd number of times leaves it off.
         const auto toggles =
             std::count(keys.begin(), keys.end(), KeyAction::named(NamedKey::CapsLock));
@@ -266,7 +271,7 @@ void X11Keyboard::applyBindings(const std::vector<Binding>& bindings) {
 
 void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys) {
     XkbDescPtr xkb = desc_.get();
-    if (keys.empty() || xkb == nullptr)
+    if (keys.empty() || xkb == nullptr || connection_.lost())
         return;
     // One request for all keys: every keymap change makes each client (window managers above
     // all, which grab their shortcuts anew) reread the keymap.
@@ -303,8 +308,12 @@ void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>&
 }
 
 void X11Keyboard::release() {
-    if (!spares_.hasBindings())
+    if (!spares_.hasBindings() || connection_.lost())
         return;
+    // The last line's keys may still wait in the client's queue: it reads each key with the
+    // keymap of the moment it handles it.
+    waitForFocusedClient(connection_, std::chrono::milliseconds(1000),
+                         std::chrono::milliseconds(100), {});
     // Sends whole ranges of keys: only ever from a keymap that is current.
     if (syncLayout() && spares_.hasBindings())
         unbindSpareKeys();

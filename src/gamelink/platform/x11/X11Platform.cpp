@@ -8,6 +8,8 @@
 #include "gamelink/platform/x11/X11WindowControl.h"
 #include "gamelink/platform/x11/X11WindowFinder.h"
 
+#include <cstdlib>
+
 namespace jk::platform {
 
 namespace x11 {
@@ -149,6 +151,15 @@ void X11Platform::searchTreeOnly(bool treeOnly) {
 }
 
 } // namespace x11
+
+std::string windowSystemProblem() {
+    const char* name = std::getenv("DISPLAY");
+    Display* display = name != nullptr && *name != '\0' ? XOpenDisplay(nullptr) : nullptr;
+    if (display == nullptr)
+        return "There is no X11 display: Jeerkit needs an X11 session or XWayland.";
+    XCloseDisplay(display);
+    return {};
+}
 
 std::unique_ptr<Platform> createPlatform() {
     return std::make_unique<x11::X11Platform>();

@@ -74,7 +74,20 @@ bool isManaged(X11Connection& connection, Window window) {
 
 } // namespace
 
+bool windowManagerRuns(X11Connection& connection) {
+    // A window manager that was killed leaves its properties on the root window; its check
+    // window went with it. A live one's check window names itself.
+    const Atom check = connection.atom("_NET_SUPPORTING_WM_CHECK");
+    const auto named = readLongs(connection.display(), connection.root(), check, XA_WINDOW);
+    if (named.empty())
+        return false;
+    const auto self = readLongs(connection.display(), named.front(), check, XA_WINDOW);
+    return !self.empty() && self.front() == named.front();
+}
+
 bool windowManagerSupports(X11Connection& connection, const char* atomName) {
+    if (!windowManagerRuns(connection))
+        return false;
     const auto supported = readLongs(connection.display(), connection.root(),
                                      connection.atom("_NET_SUPPORTED"), XA_ATOM);
     const Atom wanted = connection.atom(atomName);
@@ -113,7 +126,7 @@ void setWindowAbove(X11Connection& connection, Window window, bool above) {
     Display* display = connection.display();
     const Atom wmStateAtom = connection.atom("_NET_WM_STATE");
     const Atom aboveAtom = connection.atom("_NET_WM_STATE_ABOVE");
-    if (isManaged(connection, window)) {
+    if (isManaged(connection, window) && windowManagerRuns(connection)) {
         sendToWindowManager(
             connection, window, wmStateAtom,
             {above ? StateAdd : StateRemove, static_cast<long>(aboveAtom), 0, SourcePager});

@@ -7,6 +7,9 @@
 
 namespace jk::platform::x11 {
 
+// Whether an EWMH window manager runs: its check window exists and names itself.
+bool windowManagerRuns(X11Connection& connection);
+
 // Whether the running window manager lists the atom in _NET_SUPPORTED.
 bool windowManagerSupports(X11Connection& connection, const char* atomName);
 
