@@ -96,7 +96,9 @@ int main(int argc, char* argv[]) {
     if (const QString problem = store.loadProblem(); !problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), problem);
     form.Form_Load();
-    if (!form.modes().handedOver())
+    // A close asked for during start-up (while the warning above was up) ends it here.
+    const bool endedEarly = form.modes().closeIfAsked();
+    if (!endedEarly && !form.modes().handedOver())
         form.modes().showMain();
 
     QObject::connect(&instance, &jk::SingleInstance::activationRequested, &form, [&form] {
@@ -106,7 +108,7 @@ int main(int argc, char* argv[]) {
             shown->activateWindow();
         }
     });
-    const int status = QApplication::exec();
+    const int status = endedEarly ? 0 : QApplication::exec();
     platform->releaseKeyboard();
     return status;
 }

@@ -5,6 +5,13 @@
 #include "phrasebook/TextSetStore.h"
 #include "ui/Prompts.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstdio>
+
 namespace jk {
 
 namespace {
@@ -86,9 +93,41 @@ bool StoreKeeper::flushAtClose() {
         const StoreResult result = store_.flush();
         if (result.ok || result.refused)
             return result.ok;
-        if (!prompts_.askRetry(closeFailureText(result)))
+        // A signal that arrives while the question is up dismisses it and counts as the
+        // answer.
+        const bool retry = !unattended_ && prompts_.askRetry(closeFailureText(result));
+        if (unattended_) {
+            rescue(result);
+            return false;
+        }
+        if (!retry)
             return false;
     }
+}
+
+void StoreKeeper::rescue(const StoreResult& failed) {
+    const QString name =
+        QStringLiteral("Jeerkit-rescued-%1.ini")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QStringList places = {
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/Jeerkit"),
+        QDir::homePath(), QDir::tempPath()};
+    QString message = QStringLiteral("Jeerkit: your text sets could not be saved to %1 (%2)")
+                          .arg(failed.path, failed.reason);
+    for (const QString& place : places) {
+        if (QFileInfo(place).absoluteFilePath() == QFileInfo(failed.path).absolutePath() ||
+            !QDir().mkpath(place))
+            continue;
+        const StoreResult copy = store_.writeCopy(QDir(place).filePath(name));
+        if (copy.ok) {
+            message += QStringLiteral(". They were written to %1 instead.").arg(copy.path);
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+            return;
+        }
+    }
+    message += QStringLiteral(", nor anywhere else: the changes since the last save are lost.");
+    std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 QString StoreKeeper::runFailureText(const StoreResult& result) {

@@ -27,6 +27,9 @@ public:
     // At closing: write, and while that fails ask whether to retry or quit without saving.
     // True when the file was written.
     bool flushAtClose();
+    // The end was asked for from outside (a signal, the session ending): from now on a failed
+    // save at closing asks nothing; the values go to a rescue file elsewhere, named on stderr.
+    void endUnattended() { unattended_ = true; }
 
     static QString runFailureText(const StoreResult& result);
     static QString closeFailureText(const StoreResult& result);
@@ -43,7 +46,10 @@ private:
     SettingsStore& store_;
     const PhraseBook& book_;
     Prompts& prompts_;
+    void rescue(const StoreResult& failed);
+
     bool failureTold_ = false;
+    bool unattended_ = false;
     QTimer pending_;
     QTimer edits_;
     std::future<void> saving_;

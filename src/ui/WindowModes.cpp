@@ -1,5 +1,6 @@
 #include "ui/WindowModes.h"
 
+#include "gamelink/GameLink.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsLayout.h"
@@ -11,6 +12,8 @@
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QWidget>
 
 namespace jk {
@@ -154,18 +157,41 @@ void WindowModes::setTopMost(QWidget& window, bool onTop) {
 }
 
 void WindowModes::closeActive() {
-    if (active_)
-        closeFrom(*active_);
-    else if (!ending_) {
-        ending_ = true;
-        ui_.endProgram();
+    // Nobody may be there to answer a question: a save that fails now is rescued, not asked
+    // about, and an open box would only hold the ending up.
+    ui_.keeper.endUnattended();
+    for (QWidget* box = QApplication::activeModalWidget(); box;) {
+        if (auto* dialog = qobject_cast<QDialog*>(box))
+            dialog->reject();
+        else
+            box->close();
+        QWidget* next = QApplication::activeModalWidget();
+        box = next != box ? next : nullptr;
     }
+    if (ending_)
+        return; // the close sequence runs already: its question was just dismissed
+    if (!active_) {
+        // Before the first window: the phrase book is not loaded yet, so saving now would
+        // overwrite the store with defaults. Start-up carries the close out when it is done.
+        endPending_ = true;
+        return;
+    }
+    closeFrom(*active_);
+}
+
+bool WindowModes::closeIfAsked() {
+    if (!endPending_ || ending_)
+        return ending_;
+    closeFrom(active_ ? *active_ : *windows_[1]);
+    return true;
 }
 
 bool WindowModes::closeFrom(ModeWindow& window) {
     if (ending_)
         return false;
     ending_ = true;
+    // A line still waiting for its pause is not typed into a program that is going away.
+    ui_.link.Stop();
     PhraseBook& book = ui_.book;
     SettingsStore& store = ui_.store;
     const QString current = QString::number(book.CurrentTextSet);

@@ -55,9 +55,12 @@ public:
     // Form_Unload of every window: its close sequence, then the program ends. Returns false
     // when the program is already ending and the close needs no handling.
     bool closeFrom(ModeWindow& window);
-    // An orderly ending asked for from outside (the session ends, a termination signal):
-    // the close sequence of the window the player works in.
+    // An orderly ending asked for from outside (the session ends, a termination signal), at
+    // any moment: open boxes are dismissed and the close sequence of the window the player
+    // works in runs, once. Before the first window shows it waits for closeIfAsked().
     void closeActive();
+    // End of start-up: carries out a close asked for meanwhile. True when the program ends.
+    bool closeIfAsked();
     bool ending() const { return ending_; }
 
     // The one of the three windows that the player works in (nullptr before start-up).
@@ -79,6 +82,7 @@ private:
     ModeWindow* active_ = nullptr;
     bool handedOver_ = false;
     bool ending_ = false;
+    bool endPending_ = false;
 };
 
 } // namespace jk

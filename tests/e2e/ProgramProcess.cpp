@@ -64,6 +64,7 @@ bool ProgramProcess::start(const QString& titlePrefix) {
     store_.reset(); // the program owns the file now
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), configHome_ + QStringLiteral("/data"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process_.setProcessEnvironment(env);
     process_.start(programExecutable(), {});
@@ -73,11 +74,11 @@ bool ProgramProcess::start(const QString& titlePrefix) {
     return window_ != 0;
 }
 
-std::uint64_t ProgramProcess::waitForWindow(const QString& titlePrefix, int timeoutMs) {
+std::uint64_t ProgramProcess::waitForWindow(const QString& titlePrefix, int timeoutMs, bool exact) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs && running()) {
-        if (const std::uint64_t w = viewableWindowOf(pid(), titlePrefix.toStdString()))
+        if (const std::uint64_t w = viewableWindowOf(pid(), titlePrefix.toStdString(), exact))
             return w;
         process_.waitForFinished(10); // also notices that the program has ended
     }
@@ -88,6 +89,10 @@ void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
     movePointer(window, x, y);
     QThread::msleep(30); // let the program see the pointer arrive before the press
     clickHere();
+}
+
+void ProgramProcess::close(std::uint64_t window) {
+    closeWindow(window);
 }
 
 void ProgramProcess::type(const QString& keyString) {

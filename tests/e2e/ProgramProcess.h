@@ -39,7 +39,10 @@ public:
     // titlePrefix ("Jeerkit 2.0" main, "Jeerkit " small, "Jeerkit" tiny).
     bool start(const QString& titlePrefix = QStringLiteral("Jeerkit 2.0"));
     std::uint64_t window() const { return window_; }
-    std::uint64_t waitForWindow(const QString& titlePrefix, int timeoutMs = 20000);
+    std::uint64_t waitForWindow(const QString& titlePrefix, int timeoutMs = 20000,
+                                bool exact = false);
+    // Asks the window to close, as its close button does.
+    void close(std::uint64_t window);
     qint64 pid() const { return process_.processId(); }
     bool running() const { return process_.state() != QProcess::NotRunning; }
 

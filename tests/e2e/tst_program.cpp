@@ -12,6 +12,7 @@
 #include "phrasebook/SettingsLayout.h"
 #include "phrasebook/SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -103,6 +104,8 @@ private slots:
     void signalsSaveLikeClosing_data();
     void signalsSaveLikeClosing();
     void editSurvivesKill();
+    void endsOnceAtAnyMoment_data();
+    void endsOnceAtAnyMoment();
     void secondStartLeavesFirstAlone();
     void longEntryMidLine_data();
     void longEntryMidLine();
@@ -202,16 +205,21 @@ void TestProgram::gameTakingFocusStoresNothing() {
 
 void TestProgram::signalsSaveLikeClosing_data() {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<bool>("inPause"); // arrives in the 100 ms pause of a send
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGTERM in a send's pause") << int(SIGTERM) << true;
 }
 
 void TestProgram::signalsSaveLikeClosing() {
     QFETCH(int, signalNumber);
+    QFETCH(bool, inPause);
     XDisplayProbe probe;
     const std::string keymapBefore = probe.keymapDump();
-    Session session;
+    // A game busy after taking the focus: keys typed just before the end are still in its
+    // queue when the keymap is given back.
+    Session session(inPause ? QStringList{"--focus-delay", "400"} : QStringList{});
     const QString problem = session.start(1);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     auto& [game, program] = session;
@@ -226,10 +234,17 @@ void TestProgram::signalsSaveLikeClosing() {
     const std::size_t from = game.recordSize();
     const Point p = button(1, 7);
     program.clickClient(program.window(), p.x, p.y);
-    game.waitForText(from, "`tick`\n", 10s);
+    if (inPause) // the send brings the game to the front, then pauses
+        QVERIFY(waitUntil([&] { return program.hasFocus(game.window()); }));
+    else
+        game.waitForText(from, "`tick`\n", 10s);
 
     program.signal(signalNumber);
     QCOMPARE(program.waitForExit(), 0);
+    // The line arrived whole or not at all; the Escape typed now comes after all of it.
+    program.type("{ESC}");
+    const QString got = QString::fromStdString(game.waitForText(from, "<Escape>", 10s));
+    QVERIFY2(got == "<Escape>" || got == lineTable()[7].received + "<Escape>", qPrintable(got));
     program.reopenStore();
     QCOMPARE(program.store().read("TextSet1", layout::text(0), ""),
              QString("edited before the signal"));
@@ -252,6 +267,53 @@ void TestProgram::editSurvivesKill() {
     program.waitForExit();
     program.reopenStore();
     QCOMPARE(program.store().read("TextSet1", layout::text(0), ""), QString("typed, then killed"));
+}
+
+void TestProgram::endsOnceAtAnyMoment_data() {
+    QTest::addColumn<QByteArray>("damage"); // appended to the store before the start
+    QTest::addColumn<bool>("unwritable");   // the store turns into a folder after the start
+    QTest::addColumn<bool>("closeFirst");   // the player closes the window before the signal
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("in the damaged-store warning")
+        << QByteArray("\n[TextSet1\n") << false << false << int(SIGTERM);
+    QTest::newRow("in the Retry box") << QByteArray() << true << true << int(SIGHUP);
+    QTest::newRow("save fails") << QByteArray() << true << false << int(SIGINT);
+}
+
+void TestProgram::endsOnceAtAnyMoment() {
+    QFETCH(QByteArray, damage);
+    QFETCH(bool, unwritable);
+    QFETCH(bool, closeFirst);
+    QFETCH(int, signalNumber);
+    ProgramProcess program;
+    prepare(program, 1);
+    QFile file(program.storePath());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(damage);
+    file.close();
+    // A box titled "Jeerkit" or the main window, whichever shows first.
+    QVERIFY(program.start(damage.isEmpty() ? "Jeerkit 2.0" : "Jeerkit"));
+    if (unwritable) {
+        QThread::msleep(300); // past the activation's save
+        QVERIFY(file.remove() && QDir().mkdir(program.storePath()));
+    }
+    if (closeFirst) {
+        program.close(program.window());
+        QVERIFY(program.waitForWindow("Jeerkit", 10000, true) != 0);
+    }
+    program.signal(signalNumber);
+    QCOMPARE(program.waitForExit(), 0);
+
+    QString saved = program.storePath();
+    if (unwritable) {
+        const auto found =
+            QRegularExpression(" written to (.+) instead").match(program.errorOutput());
+        QVERIFY2(found.hasMatch(), "no rescue file named");
+        saved = found.captured(1);
+    }
+    SettingsStore store(saved);
+    QCOMPARE(store.read("TextSet1", layout::text(1), ""), lineTable()[1].text);
+    QCOMPARE(store.read("TextSet30", layout::enter(23), "missing"), QString("1"));
 }
 
 void TestProgram::secondStartLeavesFirstAlone() {

@@ -1,7 +1,7 @@
 // jeerkit-peer: a stand-in for the game client in end-to-end tests.
 //
 //   jeerkit-peer [--class NAME] [--title TEXT] [--out FILE] [--ready FILE] [--no-ping]
-//                [--key-delay MS] [--frame-ms MS]
+//                [--key-delay MS] [--frame-ms MS] [--focus-delay MS]
 //
 //   --class NAME   class part of WM_CLASS (default "Ultima Online"; the instance part is
 //                  "jeerkit-peer")
@@ -16,6 +16,7 @@
 //   --no-ping      do not take part in _NET_WM_PING (answered by default, after every event
 //                  received before the ping, as a responsive client does)
 //   --key-delay MS take MS milliseconds over each key, as a busy game might
+//   --focus-delay MS  take MS milliseconds over gaining the focus, as a game redrawing might
 //   --frame-ms MS  read the chat line once per frame of MS milliseconds, as a game drawn in
 //                  frames does: each frame handles every pending event (pings too), then looks
 //                  at the line once; a line starting with ": ", "! " or "; " switches the chat
@@ -62,6 +63,7 @@ struct Options {
     bool ping = true;
     int keyDelayMs = 0;
     int frameMs = 0;
+    int focusDelayMs = 0;
 };
 
 // The chat line of a game that reads it once per frame.
@@ -111,6 +113,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.out = value;
         else if (arg == "--ready")
             options.ready = value;
+        else if (arg == "--focus-delay")
+            options.focusDelayMs = std::atoi(value.c_str());
         else if (arg == "--key-delay")
             options.keyDelayMs = std::atoi(value.c_str());
         else if (arg == "--frame-ms")
@@ -286,6 +290,7 @@ int run(const Options& options) {
             case FocusIn:
                 if (ic != nullptr)
                     XSetICFocus(ic);
+                std::this_thread::sleep_for(std::chrono::milliseconds(options.focusDelayMs));
                 break;
             case FocusOut:
                 if (ic != nullptr)
@@ -332,7 +337,8 @@ int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: jeerkit-peer [--class NAME] [--title TEXT] [--out FILE] "
-                             "[--ready FILE] [--no-ping] [--key-delay MS] [--frame-ms MS]\n");
+                             "[--ready FILE] [--no-ping] [--key-delay MS] [--frame-ms MS] "
+                             "[--focus-delay MS]\n");
         return 2;
     }
     struct sigaction action {};
