@@ -1,13 +1,16 @@
 #include "SingleInstance.h"
 
-#include "phrasebook/SettingsStore.h"
-
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMessageBox>
+#include <QThread>
+
+#include <cstdio>
 
 namespace jk {
 
@@ -20,6 +23,10 @@ QString lockPath(const QString& storePath) {
            QStringLiteral(".running");
 }
 
+// How long a start waits for a program that holds the lock to answer: one that is starting
+// right now listens a moment later.
+constexpr int PatienceMs = 5000;
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
@@ -30,7 +37,8 @@ SingleInstance::SingleInstance(const QString& storePath, QObject* parent)
                                                QCryptographicHash::Sha1)
                           .toHex()
                           .left(16)))
-    , lock_(lockPath(storePath)) {
+    , lockPath_(lockPath(storePath))
+    , lock_(lockPath_) {
     // Only a lock whose program has gone counts as stale, however long it has been held.
     lock_.setStaleLockTime(0);
 }
@@ -48,27 +56,53 @@ bool SingleInstance::askRunningToShow() const {
     return true;
 }
 
-bool SingleInstance::claim() {
-    if (!lock_.tryLock(0)) {
-        if (lock_.error() != QLockFile::LockFailedError)
-            return true; // the lock cannot be made at all (read-only folder): do not refuse to run
+SingleInstance::Start SingleInstance::claim() {
+    const QDeadlineTimer patience(PatienceMs);
+    for (;;) {
+        const QFileInfo found(lockPath_);
+        if (found.isSymLink() || (found.exists() && !found.isFile())) {
+            // Nothing this program made: a folder, a link, a pipe. Reading it could hang.
+            if (QFile::remove(lockPath_) || QDir().rmdir(lockPath_))
+                continue;
+            if (askRunningToShow())
+                return Start::Shown;
+            std::fprintf(stderr,
+                         "Jeerkit: %s is in the way of the lock that keeps a second Jeerkit "
+                         "off the same text sets; running without it.\n",
+                         qPrintable(lockPath_));
+            listen();
+            return Start::Run;
+        }
+        if (lock_.tryLock(0) || lock_.error() != QLockFile::LockFailedError) {
+            // Locked, or the lock cannot be made at all (a read-only folder): run either way.
+            listen();
+            return Start::Run;
+        }
         if (askRunningToShow())
-            return false;
-        // Nobody answers. QLockFile cannot tell two leftovers from a live lock: one that names
-        // no owner (the program was killed between creating and filling it, or the power
-        // failed) and one that names this very process (its id was the owner's before a
-        // restart). Either would otherwise keep Jeerkit from ever starting again.
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        if (lock_.getLockInfo(&pid, &host, &application) &&
-            pid != QCoreApplication::applicationPid())
-            return false; // a program that is starting right now and not listening yet
-        qCInfo(lcStore) << "Removing an instance lock left by process" << pid;
-        lock_.removeStaleLockFile();
-        if (!lock_.tryLock(0))
-            return false;
+            return Start::Shown;
+        // Succeeds only where no live program holds the lock, whatever host or process it
+        // names: one left by a crash, here or on another machine sharing this home.
+        if (lock_.removeStaleLockFile())
+            continue;
+        if (patience.hasExpired())
+            break;
+        QThread::msleep(100);
     }
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    lock_.getLockInfo(&pid, &host, &application);
+    const QString why =
+        QStringLiteral("Jeerkit is already running with these text sets (process %1 on %2) but "
+                       "does not answer. End it, then start Jeerkit again.")
+            .arg(pid)
+            .arg(host);
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), why);
+    return Start::Refused;
+}
+
+void SingleInstance::listen() {
     server_ = std::make_unique<QLocalServer>();
     QLocalServer::removeServer(serverName_); // left behind by a program that crashed
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -82,7 +116,6 @@ bool SingleInstance::claim() {
         }
     });
     server_->listen(serverName_);
-    return true;
 }
 
 } // namespace jk

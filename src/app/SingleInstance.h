@@ -19,9 +19,15 @@ public:
     explicit SingleInstance(const QString& storePath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this is the only program; otherwise the running one has been asked to show
-    // itself and this one should end.
-    bool claim();
+    enum class Start {
+        Run,     // this is the only program
+        Shown,   // a running one took the request to come to the front: end
+        Refused, // a running one holds the lock but does not answer: the player was told
+    };
+    // Never ends a start silently: a lock left by a crash (here or on another machine sharing
+    // this home) or anything else lying at the lock's path does not keep the program from
+    // running.
+    Start claim();
 
 signals:
     void activationRequested();
@@ -29,8 +35,10 @@ signals:
 private:
     // True when a running program took the request to come to the front.
     bool askRunningToShow() const;
+    void listen();
 
     QString serverName_;
+    QString lockPath_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
 };

@@ -56,8 +56,8 @@ int main(int argc, char* argv[]) {
 #else
     jk::SingleInstance instance(storePath);
 #endif
-    if (!instance.claim())
-        return 0;
+    if (const auto start = instance.claim(); start != jk::SingleInstance::Start::Run)
+        return start == jk::SingleInstance::Start::Shown ? 0 : 1;
 
     jk::PhraseBook book;
     jk::SettingsStore store(storePath);

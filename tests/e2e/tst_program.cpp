@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -22,6 +23,7 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace jk;
 using namespace jk::e2e;
@@ -107,6 +109,8 @@ private slots:
     void endsOnceAtAnyMoment_data();
     void endsOnceAtAnyMoment();
     void secondStartLeavesFirstAlone();
+    void leftoverLockNeverSilent_data();
+    void leftoverLockNeverSilent();
     void longEntryMidLine_data();
     void longEntryMidLine();
     void aboutBoxHasNoTitle();
@@ -317,10 +321,12 @@ void TestProgram::endsOnceAtAnyMoment() {
 }
 
 void TestProgram::secondStartLeavesFirstAlone() {
-    ProgramProcess first;
-    prepare(first, 1);
-    QVERIFY(first.start());
-    QThread::msleep(300);
+    XDisplayProbe probe;
+    const std::string keymapBefore = probe.keymapDump();
+    Session session;
+    const QString problem = session.start(1);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    auto& [game, first] = session;
     const QByteArray before = fileBytes(first.storePath());
 
     ProgramProcess second(first.configHome());
@@ -329,24 +335,64 @@ void TestProgram::secondStartLeavesFirstAlone() {
     QCOMPARE(fileBytes(first.storePath()), before);
     QVERIFY(first.running());
 
-    // A program that crashed leaves its lock behind; the next start is not stopped by it.
+    // Killed within seconds of a send, it leaves its lock and spare keys bound behind; the
+    // next start is not stopped by the one and gives the other back.
+    const std::size_t from = game.recordSize();
+    const Point p = button(1, 9);
+    first.clickClient(first.window(), p.x, p.y);
+    game.waitForText(from, "\n", 10s);
+    QVERIFY(probe.keymapDump() != keymapBefore);
     first.signal(SIGKILL);
     first.waitForExit();
     ProgramProcess third(first.configHome());
     QVERIFY(third.start());
+    QVERIFY(waitUntil([&] { return probe.keymapDump() == keymapBefore; }));
     third.signal(SIGTERM);
     QCOMPARE(third.waitForExit(), 0);
+}
 
-    // Killed between creating the lock and writing its owner into it (or a power failure):
-    // a lock that names nobody does not stop the next start either.
-    const QFileInfo store(first.storePath());
-    QFile ownerless(store.absolutePath() + "/." + store.fileName() + ".running");
-    QVERIFY(ownerless.open(QIODevice::WriteOnly));
-    ownerless.close();
-    ProgramProcess fourth(first.configHome());
-    QVERIFY2(fourth.start(), qPrintable(fourth.errorOutput()));
-    fourth.signal(SIGTERM);
-    QCOMPARE(fourth.waitForExit(), 0);
+void TestProgram::leftoverLockNeverSilent_data() {
+    QTest::addColumn<QString>("leftover");
+    QTest::addColumn<int>("status"); // 0: the program starts (and ends on SIGTERM)
+    // Killed between creating the lock and writing its owner into it; a crash on another
+    // machine sharing this home; things that are no lock at all.
+    for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe"})
+        QTest::newRow(leftover) << QString(leftover) << 0;
+    QTest::newRow("held by a program that does not answer") << QString("held") << 1;
+}
+
+void TestProgram::leftoverLockNeverSilent() {
+    QFETCH(QString, leftover);
+    QFETCH(int, status);
+    ProgramProcess program;
+    prepare(program, 1);
+    const QFileInfo store(program.storePath());
+    const QString path = store.absolutePath() + "/." + store.fileName() + ".running";
+    QFile file(path);
+    QLockFile held(path);
+    if (leftover == "ownerless" || leftover == "other host") {
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (leftover == "other host")
+            file.write("4242\njeerkit\nother-machine\n0123456789abcdef\n");
+        file.close();
+    } else if (leftover == "folder") {
+        QVERIFY(QDir().mkpath(path + "/inside"));
+    } else if (leftover == "dangling link") {
+        QVERIFY(QFile::link(path + ".gone", path));
+    } else if (leftover == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        QVERIFY(held.tryLock(0));
+    }
+    if (status == 0) {
+        QVERIFY2(program.start(), qPrintable(program.errorOutput()));
+        program.signal(SIGTERM);
+    } else {
+        QVERIFY(program.start("Jeerkit")); // the box that says why
+        QVERIFY(program.errorOutput().contains("does not answer"));
+        program.close(program.window());
+    }
+    QCOMPARE(program.waitForExit(), status);
 }
 
 void TestProgram::longEntryMidLine_data() {

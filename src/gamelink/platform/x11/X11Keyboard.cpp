@@ -1,8 +1,10 @@
 #include "gamelink/platform/x11/X11Keyboard.h"
 
 #include "gamelink/platform/x11/X11ClientBarrier.h"
+#include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
 
+#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -305,6 +307,71 @@ void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>&
     changes.num_key_syms = static_cast<unsigned char>(last - first + 1);
     XkbChangeMap(connection_.display(), xkb, &changes);
     stale_ = true;
+    recordBindings(keys);
+}
+
+namespace {
+
+// The record on the root window: (owner window, keycode, keysym) for every key bound by a
+// program; the owner window goes with the program's connection.
+constexpr const char* RecordName = "_JEERKIT_SPARE_KEYS";
+
+void writeRecord(X11Connection& connection, const std::vector<unsigned long>& record) {
+    const Atom property = connection.atom(RecordName);
+    std::vector<long> items(record.begin(), record.end());
+    if (items.empty())
+        XDeleteProperty(connection.display(), connection.root(), property);
+    else
+        XChangeProperty(connection.display(), connection.root(), property, XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(items.data()),
+                        static_cast<int>(items.size()));
+}
+
+} // namespace
+
+void X11Keyboard::recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys) {
+    Display* display = connection_.display();
+    for (const auto& [keycode, keysym] : keys) {
+        if (keysym == NoKeysym)
+            recorded_.erase(keycode);
+        else
+            recorded_[keycode] = keysym;
+    }
+    if (owner_ == None && !recorded_.empty())
+        owner_ = XCreateWindow(display, connection_.root(), -1, -1, 1, 1, 0, CopyFromParent,
+                               InputOnly, CopyFromParent, 0, nullptr);
+    // Another program's records stay as they are.
+    std::vector<unsigned long> record;
+    const auto old =
+        readLongs(display, connection_.root(), connection_.atom(RecordName), XA_CARDINAL);
+    for (std::size_t i = 0; i + 2 < old.size(); i += 3) {
+        if (old[i] != owner_)
+            record.insert(record.end(), old.begin() + long(i), old.begin() + long(i) + 3);
+    }
+    for (const auto& [keycode, keysym] : recorded_)
+        record.insert(record.end(), {owner_, keycode, keysym});
+    writeRecord(connection_, record);
+}
+
+void X11Keyboard::repairLeftovers() {
+    Display* display = connection_.display();
+    const auto old =
+        readLongs(display, connection_.root(), connection_.existingAtom(RecordName), XA_CARDINAL);
+    if (old.empty() || !syncLayout())
+        return;
+    std::vector<unsigned long> record;
+    std::vector<std::pair<Keycode, Keysym>> repair;
+    for (std::size_t i = 0; i + 2 < old.size(); i += 3) {
+        const auto keycode = static_cast<Keycode>(old[i + 1]);
+        const auto keysym = static_cast<Keysym>(old[i + 2]);
+        if (queryTree(display, old[i]))
+            record.insert(record.end(), old.begin() + long(i), old.begin() + long(i) + 3);
+        else if (layout_.baseKeysym(keycode) == keysym) // not rebound by anyone since
+            repair.emplace_back(keycode, NoKeysym);
+    }
+    changeSpareKeys(repair);
+    writeRecord(connection_, record);
+    XSync(display, False);
 }
 
 void X11Keyboard::release() {
@@ -331,6 +398,8 @@ void X11Keyboard::unbindSpareKeys() {
 }
 
 void X11Keyboard::forget() {
+    recorded_.clear();
+    owner_ = None;
     desc_.reset();
     stale_ = true;
     group_ = -1;

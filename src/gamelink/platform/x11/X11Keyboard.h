@@ -10,6 +10,7 @@
 #include "gamelink/platform/x11/TypingPlan.h"
 #include "gamelink/platform/x11/X11Connection.h"
 
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     void release();
     // The connection was closed or lost: its keymap and bindings mean nothing any more.
     void forget();
+    // Gives back the spare keys that a program which ended without releasing them (killed,
+    // crashed) left bound, as recorded on the root window.
+    void repairLeftovers();
 
 private:
     // Reads the keymap again if it changed; the keyboard state, nothing if the display failed.
@@ -40,6 +44,9 @@ private:
     // server.
     void unbindSpareKeys();
     void changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys);
+    // Keeps the root window's record of what this program has bound in step: a later start
+    // repairs what a killed program left.
+    void recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys);
 
     X11Connection& connection_;
     XkbDescHandle desc_;
@@ -47,6 +54,8 @@ private:
     bool stale_ = true;
     KeyboardLayout layout_;
     SpareKeys spares_;
+    std::map<Keycode, Keysym> recorded_;
+    Window owner_ = None; // exists as long as this connection: proof that the record is live
 };
 
 } // namespace jk::platform::x11

@@ -31,6 +31,10 @@ struct X11Platform::State {
         if (!usable || connection.generation() != generation) {
             keyboard.forget();
             generation = connection.generation();
+            if (usable) {
+                X11ErrorTrap trap(connection.display());
+                keyboard.repairLeftovers();
+            }
         }
         return usable;
     }
