@@ -125,7 +125,7 @@ QString formatBoolean(bool value) {
 }
 
 QString formatSingle(float value) {
-    // Seven significant digits: what a single holds, and no "1e+03" for whole twips.
+    // Nine significant digits read back as the same single; whole twips stay plain ("1000").
     return QString::number(double(value), 'g', 9);
 }
 

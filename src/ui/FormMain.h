@@ -54,7 +54,6 @@ public:
     void TextShort_Change(int index);
 
     WindowModes& modes() { return modes_; }
-    TextSetSelector& selector() { return *selector_; }
     FormSmall* smallWindow() const { return small_.get(); }
     FormTiny* tinyWindow() const { return tiny_.get(); }
     FormAbout* aboutBox() const { return about_.get(); }

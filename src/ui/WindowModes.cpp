@@ -52,6 +52,15 @@ float readPosition(const SettingsStore& store, const QString& key) {
         .value_or(0.0f);
 }
 
+// The stored window size, compared as a number; anything else, a text that is no number
+// included, means main.
+int windowSizeNumber(const QString& stored) {
+    const std::optional<float> value = stored::parseSingle(stored);
+    if (value && (*value == 2.0f || *value == 3.0f))
+        return static_cast<int>(*value);
+    return 1;
+}
+
 } // namespace
 
 WindowModes::WindowModes(UiContext& ui)
@@ -60,14 +69,6 @@ WindowModes::WindowModes(UiContext& ui)
 void WindowModes::setWindows(ModeWindow& main, Create create) {
     windows_[1] = &main;
     create_ = std::move(create);
-}
-
-int WindowModes::windowSizeNumber(const QString& stored) {
-    // Compared as a number; anything else, a text that is no number included, means main.
-    const std::optional<float> value = stored::parseSingle(stored);
-    if (value && (*value == 2.0f || *value == 3.0f))
-        return static_cast<int>(*value);
-    return 1;
 }
 
 bool WindowModes::startIn(const QString& storedWindowSize) {

@@ -61,16 +61,12 @@ public:
     void closeActive();
     // End of start-up: carries out a close asked for meanwhile. True when the program ends.
     bool closeIfAsked();
-    bool ending() const { return ending_; }
 
     // The one of the three windows that the player works in (nullptr before start-up).
     ModeWindow* active() const { return active_; }
     QWidget* activeWidget() const;
     // The window of a size, nullptr while it has not been created.
     ModeWindow* window(int windowSize) const;
-
-    // Parsing of stored values, shared with the windows.
-    static int windowSizeNumber(const QString& stored);
 
 private:
     ModeWindow& obtain(int windowSize);

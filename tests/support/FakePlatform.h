@@ -51,7 +51,7 @@ public:
     }
     void releaseKeyboard() override { calls.push_back({"release", 0}); }
 
-    // The characters of the n-th typed line, named keys as <Name>.
+    // The characters of the n-th typed line: Enter as a line break, other named keys as <key>.
     std::u32string typedText(std::size_t n) const {
         std::u32string out;
         for (const auto& k : typed.at(n)) {

@@ -105,30 +105,10 @@ public:
                 stroke(vk, action.modifiers);
             return;
         }
-        char32_t c = action.character;
-        std::uint8_t modifiers = action.modifiers;
-        switch (c) {
-        case 0:
-            return;
-        case U'\n':
-        case U'\r':
-            return stroke({VK_RETURN, false}, modifiers);
-        case U'\t':
-            return stroke({VK_TAB, false}, modifiers);
-        case U'\b':
-            return stroke({VK_BACK, false}, modifiers);
-        case 0x1B:
-            return stroke({VK_ESCAPE, false}, modifiers);
-        default:
-            break;
-        }
-        if (c < 0x20) {
-            // Control characters are Control plus the key of their letter.
-            c = c <= 0x1A ? c + 0x60 : c + 0x40;
-            modifiers |= Control;
-        }
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
+        // The key-string parser makes line breaks and tabs named keys and drops other control
+        // characters, so text is printable and valid here.
+        const char32_t c = action.character;
+        const std::uint8_t modifiers = action.modifiers;
         if (const auto key = layoutKey(c)) {
             auto shiftState = key->shiftState;
             // With Caps Lock on, Shift gives the small letter; combinations keep their keys.

@@ -155,40 +155,10 @@ char32_t characterForKeysym(Keysym keysym) {
     return it != table.end() && it->keysym == keysym ? it->character : 0;
 }
 
-std::optional<WantedKey> wantedKeyFor(const KeyAction& action) {
+WantedKey wantedKeyFor(const KeyAction& action) {
     if (action.key != NamedKey::None)
-        return WantedKey{0, keysymForNamedKey(action.key), action.modifiers};
-
-    const char32_t c = action.character;
-    const auto named = [&](Keysym ks) {
-        return WantedKey{0, ks, action.modifiers};
-    };
-    switch (c) {
-    case 0:
-        return std::nullopt;
-    case U'\n':
-    case U'\r':
-        return named(XK_Return);
-    case U'\t':
-        return named(XK_Tab);
-    case U'\b':
-        return named(XK_BackSpace);
-    case 0x1B:
-        return named(XK_Escape);
-    case 0x7F:
-        return named(XK_Delete);
-    default:
-        break;
-    }
-    if (c < 0x20) {
-        // The key that gives this control character together with Control: A for U+0001,
-        // backslash for U+001C, ...
-        const char32_t base = c <= 0x1A ? c + 0x60 : c + 0x40;
-        return WantedKey{base, keysymForCharacter(base),
-                         static_cast<std::uint8_t>(action.modifiers | Control)};
-    }
-    const char32_t typed = isValidCodePoint(c) ? c : ReplacementCharacter;
-    return WantedKey{typed, keysymForCharacter(typed), action.modifiers};
+        return {0, keysymForNamedKey(action.key), action.modifiers};
+    return {action.character, keysymForCharacter(action.character), action.modifiers};
 }
 
 } // namespace jk::platform::x11

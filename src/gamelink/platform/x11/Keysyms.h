@@ -5,7 +5,6 @@
 #include "gamelink/platform/KeyAction.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace jk::platform::x11 {
 
@@ -33,8 +32,8 @@ struct WantedKey {
     bool operator==(const WantedKey&) const = default;
 };
 
-// Control characters in text are typed as the keys that produce them (Return for a line feed,
-// Control+A for U+0001, ...); NUL types nothing.
-std::optional<WantedKey> wantedKeyFor(const KeyAction& action);
+// The key-string parser makes line breaks and tabs named keys and drops other control
+// characters: text here is printable.
+WantedKey wantedKeyFor(const KeyAction& action);
 
 } // namespace jk::platform::x11

@@ -38,13 +38,11 @@ private:
     TypingChunk& chunk() { return chunks_.back(); }
 
     void stroke(const KeyAction& action) {
-        const auto wanted = wantedKeyFor(action);
-        if (!wanted)
-            return;
-        const std::optional<Stroke> stroke = strokeFor(*wanted);
+        const WantedKey wanted = wantedKeyFor(action);
+        const std::optional<Stroke> stroke = strokeFor(wanted);
         if (!stroke)
             return;
-        holdOnly(heldFor(wanted->modifiers, stroke->levelModifiers));
+        holdOnly(heldFor(wanted.modifiers, stroke->levelModifiers));
         chunk().events.push_back({stroke->keycode, true});
         chunk().events.push_back({stroke->keycode, false});
     }
