@@ -1,5 +1,4 @@
 #include "curse/ComposeCurseLine.h"
-#include "curse/CurseWords.h"
 #include "curse/RandomSource.h"
 
 #include <QTest>
@@ -35,27 +34,10 @@ float pick(int index, int count) {
 class TestCurse : public QObject {
     Q_OBJECT
 private slots:
-    void wordLists();
     void lineFormat_data();
     void lineFormat();
     void topOfRangeStaysInList();
-    void everyWordReachableAndEven();
 };
-
-void TestCurse::wordLists() {
-    QCOMPARE(CurseAdjectives().size(), 73);
-    QCOMPARE(CurseCompounds().size(), 72);
-    QCOMPARE(CurseNouns().size(), 73);
-    QCOMPARE(CurseAdjectives().front(), QString("artless"));
-    QCOMPARE(CurseAdjectives().back(), QString("yeasty"));
-    QCOMPARE(CurseCompounds().back(), QString("white-livered"));
-    QCOMPARE(CurseNouns().back(), QString("wagtail"));
-    QCOMPARE(CurseNouns().at(28), QString("hedge-pig"));
-    QCOMPARE(CurseNouns().at(30), QString("hedge-pig"));
-    QCOMPARE(CurseNouns().count("hedge-pig"), 2);
-    for (const QString& w : CurseCompounds())
-        QVERIFY2(w.contains(u'-'), qPrintable(w));
-}
 
 void TestCurse::lineFormat_data() {
     QTest::addColumn<QString>("prefix");
@@ -86,38 +68,6 @@ void TestCurse::topOfRangeStaysInList() {
     ScriptedRandom random({belowOne, belowOne, belowOne});
     QCOMPARE(ComposeCurseLine("Thou", random),
              QString("Thou yeasty white-livered wagtail!{ENTER}"));
-}
-
-void TestCurse::everyWordReachableAndEven() {
-    ClockSeededRandom random;
-    random.seed(12345);
-    const int draws = 73 * 2000;
-    std::vector<int> adjective(73), compound(72), noun(73);
-    for (int i = 0; i < draws; ++i) {
-        const QString line = ComposeCurseLine("Thou", random);
-        const QStringList words = line.chopped(8).split(u' ');
-        QCOMPARE(words.size(), 4);
-        ++adjective[CurseAdjectives().indexOf(words[1])];
-        ++compound[CurseCompounds().indexOf(words[2])];
-        ++noun[CurseNouns().lastIndexOf(words[3])]; // both hedge-pigs count at 30
-    }
-    const auto within = [](int count, double expected) {
-        return std::abs(count - expected) < 5 * std::sqrt(expected);
-    };
-    for (int i = 0; i < 73; ++i)
-        QVERIFY2(within(adjective[i], draws / 73.0), qPrintable(QString::number(i)));
-    for (int i = 0; i < 72; ++i)
-        QVERIFY2(within(compound[i], draws / 72.0), qPrintable(QString::number(i)));
-    for (int i = 0; i < 73; ++i) {
-        if (i == 28)
-            continue;
-        const double expected = (i == 30 ? 2 : 1) * draws / 73.0;
-        QVERIFY2(within(noun[i], expected), qPrintable(QString::number(i)));
-    }
-    for (int i = 0; i < 100000; ++i) {
-        const float v = random.next();
-        QVERIFY(v >= 0.0f && v < 1.0f);
-    }
 }
 
 QTEST_APPLESS_MAIN(TestCurse)

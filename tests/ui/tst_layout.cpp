@@ -1,5 +1,4 @@
-// The windows' geometry: client sizes, frames and captions, and no control covering another
-// where the layout does not say so.
+// No control covers another where the layout does not say so.
 #include "UiHarness.h"
 
 #include "ui/FieldComboBox.h"
@@ -67,39 +66,9 @@ class TestLayout : public QObject {
     Q_OBJECT
 
 private slots:
-    void clientSizeAndCaption_data();
-    void clientSizeAndCaption();
     void noControlCoversAnother_data();
     void noControlCoversAnother();
 };
-
-void TestLayout::clientSizeAndCaption_data() {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("fixed");
-    QTest::newRow("main") << "main" << QSize(609, 598) << "Jeerkit 2.0 - Bardsnark (and more...)"
-                          << true;
-    QTest::newRow("small") << "small" << QSize(156, 458) << "Jeerkit " << true;
-    QTest::newRow("tiny") << "tiny" << QSize(410, 65) << "Jeerkit" << false;
-    QTest::newRow("about") << "about" << QSize(346, 232) << "" << true;
-}
-
-void TestLayout::clientSizeAndCaption() {
-    QFETCH(QString, window);
-    QFETCH(QSize, size);
-    QFETCH(QString, caption);
-    QFETCH(bool, fixed);
-    Windows all;
-    QWidget* w = all.byName(window);
-    QCOMPARE(w->size(), size);
-    QCOMPARE(w->windowTitle(), caption);
-    QCOMPARE(w->minimumSize() == w->maximumSize(), fixed);
-    const bool maximise = w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
-    QCOMPARE(maximise, window == u"tiny");
-    const bool minimise = w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
-    QCOMPARE(minimise, window != u"about");
-}
 
 void TestLayout::noControlCoversAnother_data() {
     QTest::addColumn<QString>("window");
