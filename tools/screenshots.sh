@@ -2,12 +2,17 @@
 # Pictures of Jeerkit's four windows for docs/images, taken on a private X server the way a
 # player gets to each window: start, About and OK, "Display small window", "Display tiny
 # window", "Big", close.
-#   tools/screenshots.sh [build-dir]     (default: build-ui)
+#   tools/screenshots.sh [build-dir]     (default: build, made by tools/dev build)
 # Needs Xvfb, openbox, xdotool and ImageMagick's import. Uses a temporary home folder, so
 # the player's own settings are neither read nor changed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${1:-$root/build-ui}
+if [ $# -gt 0 ]; then
+    build=$1
+else
+    build=$root/build
+    "$root/tools/dev" build
+fi
 exe=$build/src/app/jeerkit
 out=$root/docs/images
 [ -x "$exe" ] || { echo "no program at $exe: build it first" >&2; exit 1; }
