@@ -4,119 +4,80 @@
 
 using namespace jk;
 
+namespace {
+
+template <typename T>
+QString shown(const std::optional<T>& v) {
+    return v ? QString::number(double(*v), 'g', 10) : QStringLiteral("missing");
+}
+
+} // namespace
+
 class TestStoredValue : public QObject {
     Q_OBJECT
 private slots:
-    void style_data();
-    void style();
-    void int16_data();
-    void int16();
-    void boolean_data();
-    void boolean();
-    void single_data();
-    void single();
+    void parse_data();
+    void parse();
     void formats();
 };
 
-void TestStoredValue::style_data() {
+void TestStoredValue::parse_data() {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value"); // -99999: counts as missing
-    QTest::newRow("leading blank") << " 3" << 3;
-    QTest::newRow("blank and tab") << " \t 2" << 2;
-    QTest::newRow("trailing letter") << "3x" << 3;
-    QTest::newRow("letter alone") << "x" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("half down to even") << "2.5" << 2;
-    QTest::newRow("half up to even") << "3.5" << 4;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("point only fraction") << ".6" << 1;
-    QTest::newRow("sign alone") << "-" << 0;
-    QTest::newRow("exponent") << "1e1" << 10;
-    QTest::newRow("too big for 16 bits") << "40000" << -99999;
-    QTest::newRow("blank inside") << "1 2" << 1;
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char* kind, const char* name, const char* text, const char* value) {
+        QTest::addRow("%s: %s", kind, name) << kind << text << value;
+    };
+    row("style", "leading blank", " 3", "3");
+    row("style", "blank and tab", " \t 2", "2");
+    row("style", "trailing letter", "3x", "3");
+    row("style", "letter alone", "x", "0");
+    row("style", "empty", "", "0");
+    row("style", "half down to even", "2.5", "2");
+    row("style", "half up to even", "3.5", "4");
+    row("style", "negative", "-1", "-1");
+    row("style", "point only fraction", ".6", "1");
+    row("style", "sign alone", "-", "0");
+    row("style", "exponent", "1e1", "10");
+    row("style", "too big for 16 bits", "40000", "missing");
+    row("style", "blank inside", "1 2", "1");
+    row("int16", "blanks around", "  17 ", "17");
+    row("int16", "half to even", "0.5", "0");
+    row("int16", "fraction", "1.6", "2");
+    row("int16", "trailing letter", "1x", "missing");
+    row("int16", "word", "True", "missing");
+    row("int16", "empty", "", "missing");
+    row("int16", "overflow", "32768", "missing");
+    row("int16", "max", "32767", "32767");
+    row("int16", "nan", "nan", "missing");
+    row("boolean", "True", "True", "1");
+    row("boolean", "false lower", "false", "0");
+    row("boolean", "zero", "0", "0");
+    row("boolean", "minus one", "-1", "1");
+    row("boolean", "blank number", " 2 ", "1");
+    row("boolean", "yes", "yes", "missing");
+    row("boolean", "empty", "", "missing");
+    row("single", "fraction", "1234.5", "1234.5");
+    row("single", "negative", "-300", "-300");
+    row("single", "far off-screen", "9000000", "9000000");
+    row("single", "word", "left", "missing");
+    row("single", "overflow", "1e60", "missing");
+    row("single", "inf", "inf", "missing");
 }
 
-void TestStoredValue::style() {
+void TestStoredValue::parse() {
+    QFETCH(QString, kind);
     QFETCH(QString, text);
-    QFETCH(int, value);
-    const auto parsed = stored::parseStyle(text);
-    QCOMPARE(parsed.has_value(), value != -99999);
-    if (parsed)
-        QCOMPARE(int(*parsed), value);
-}
-
-void TestStoredValue::int16_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value");
-    QTest::newRow("plain") << "1" << 1;
-    QTest::newRow("blanks around") << "  17 " << 17;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("half to even") << "0.5" << 0;
-    QTest::newRow("fraction") << "1.6" << 2;
-    QTest::newRow("trailing letter") << "1x" << -99999;
-    QTest::newRow("word") << "True" << -99999;
-    QTest::newRow("empty") << "" << -99999;
-    QTest::newRow("overflow") << "32768" << -99999;
-    QTest::newRow("max") << "32767" << 32767;
-    QTest::newRow("nan") << "nan" << -99999;
-}
-
-void TestStoredValue::int16() {
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    const auto parsed = stored::parseInt16(text);
-    QCOMPARE(parsed.has_value(), value != -99999);
-    if (parsed)
-        QCOMPARE(int(*parsed), value);
-}
-
-void TestStoredValue::boolean_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value"); // 0 false, 1 true, -1 missing
-    QTest::newRow("True") << "True" << 1;
-    QTest::newRow("false lower") << "false" << 0;
-    QTest::newRow("zero") << "0" << 0;
-    QTest::newRow("minus one") << "-1" << 1;
-    QTest::newRow("blank number") << " 2 " << 1;
-    QTest::newRow("yes") << "yes" << -1;
-    QTest::newRow("empty") << "" << -1;
-}
-
-void TestStoredValue::boolean() {
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    const auto parsed = stored::parseBoolean(text);
-    QCOMPARE(parsed.has_value(), value != -1);
-    if (parsed)
-        QCOMPARE(int(*parsed), value);
-}
-
-void TestStoredValue::single_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<float>("value");
-    QTest::newRow("whole") << "1500" << true << 1500.0f;
-    QTest::newRow("fraction") << "1234.5" << true << 1234.5f;
-    QTest::newRow("negative") << "-300" << true << -300.0f;
-    QTest::newRow("far off-screen") << "9000000" << true << 9000000.0f;
-    QTest::newRow("word") << "left" << false << 0.0f;
-    QTest::newRow("overflow") << "1e60" << false << 0.0f;
-    QTest::newRow("inf") << "inf" << false << 0.0f;
-}
-
-void TestStoredValue::single() {
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(float, value);
-    const auto parsed = stored::parseSingle(text);
-    QCOMPARE(parsed.has_value(), ok);
-    if (parsed)
-        QCOMPARE(*parsed, value);
+    QFETCH(QString, value);
+    const QString got = kind == u"style"     ? shown(stored::parseStyle(text))
+                        : kind == u"int16"   ? shown(stored::parseInt16(text))
+                        : kind == u"boolean" ? shown(stored::parseBoolean(text))
+                                             : shown(stored::parseSingle(text));
+    QCOMPARE(got, value);
 }
 
 void TestStoredValue::formats() {
     QCOMPARE(stored::formatStyle(3), QString(" 3"));
-    QCOMPARE(stored::formatStyle(0), QString(" 0"));
     QCOMPARE(stored::formatStyle(-1), QString("-1"));
     QCOMPARE(stored::formatBoolean(true), QString("True"));
     QCOMPARE(stored::formatSingle(1500.0f), QString("1500"));
