@@ -201,6 +201,19 @@ void FormMain::connectHandlers() {
                 [this, i] { ComboSay_Click(i); });
         connect(CheckEnter[i], &QCheckBox::toggled, this, [this, i] { CheckEnter_Click(i); });
     }
+    // Every edit reaches the disk a moment later, not only at a set switch or the close.
+    const auto edited = [this] {
+        ui_.keeper.edited();
+    };
+    connect(Prefix, &QLineEdit::textChanged, this, edited);
+    for (QLineEdit* box : TextVar)
+        connect(box, &QLineEdit::textChanged, this, edited);
+    for (int i = 0; i < EntryCount; ++i) {
+        connect(TextLong[i], &QLineEdit::textChanged, this, edited);
+        connect(TextShort[i], &QLineEdit::textChanged, this, edited);
+        connect(ComboSay[i], &QComboBox::currentIndexChanged, this, edited);
+        connect(CheckEnter[i], &QCheckBox::toggled, this, edited);
+    }
 }
 
 void FormMain::Form_Load() {

@@ -3,6 +3,7 @@
 #include "phrasebook/PhraseBook.h"
 #include "ui/Appearance.h"
 #include "ui/MouseMoveRelay.h"
+#include "ui/StoreKeeper.h"
 #include "ui/TextSetSelector.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
@@ -98,6 +99,7 @@ void FormSmall::TextShort_MouseMove(int index) {
 void FormSmall::TextShort_Change(int index) {
     if (ui_.book.hasCurrentSet())
         ui_.book.EntryShort[ui_.book.CurrentTextSet][index] = TextShort[index]->text();
+    ui_.keeper.edited();
 }
 
 } // namespace jk

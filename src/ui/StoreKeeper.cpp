@@ -26,9 +26,9 @@ StoreKeeper::StoreKeeper(SettingsStore& store, const PhraseBook& book, Prompts& 
     pending_.setSingleShot(true);
     pending_.setInterval(FlushDelayMs);
     QObject::connect(&pending_, &QTimer::timeout, [this] { startSaving(); });
+    edits_.setSingleShot(true);
     edits_.setInterval(EditCheckMs);
     QObject::connect(&edits_, &QTimer::timeout, [this] { saveEdits(); });
-    edits_.start();
 }
 
 StoreKeeper::~StoreKeeper() {
@@ -39,6 +39,11 @@ StoreKeeper::~StoreKeeper() {
 void StoreKeeper::flushSoon() {
     if (!pending_.isActive())
         pending_.start();
+}
+
+void StoreKeeper::edited() {
+    if (!edits_.isActive())
+        edits_.start();
 }
 
 void StoreKeeper::saveEdits() {

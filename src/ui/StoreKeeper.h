@@ -24,6 +24,10 @@ public:
     // written on another thread, off the path of what the player is waiting for (a window
     // showing, a list opening, typing). Several saves close together make one write.
     void flushSoon();
+    // A phrase, label, style, Enter flag, prefix or variable was edited: the current set is
+    // saved a second later, together with whatever else is edited meanwhile, so that a
+    // crash, a kill or the display going away loses at most the last moments of work.
+    void edited();
     // At closing: write, and while that fails ask whether to retry or quit without saving.
     // True when the file was written.
     bool flushAtClose();
@@ -35,8 +39,6 @@ public:
     static QString closeFailureText(const StoreResult& result);
 
 private:
-    // Edits of the current set reach the store this often, so that a crash, a kill or the
-    // display going away loses at most the last moments of work.
     void saveEdits();
     void startSaving();
     // The first failure is told; further failures stay quiet until a save succeeds again, so
