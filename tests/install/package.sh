@@ -18,6 +18,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for wanted in fonts-liberation libqt6widgets6 libx11-6 libxtst6; do
     grep -qE "(^|, )$wanted( |,|$)" <<<"$depends" || fail "Depends lacks $wanted: $depends"
 done
+# Quotes in the description once came out of CPack as list separators.
+! dpkg-deb -f "$deb" Description | grep -q ';' || fail "description mangled"
 members=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '^\./$' | sort | tr '\n' ' ')
 [ "$members" = "./control ./md5sums " ] || fail "control members: $members"
 
