@@ -8,7 +8,9 @@
 #include "phrasebook/PhraseBook.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QLoggingCategory>
 
 namespace jk {
@@ -20,6 +22,9 @@ Q_LOGGING_CATEGORY(lcX11, "jk.x11", QtWarningMsg)
 namespace {
 
 constexpr int PauseMs = 100;
+// A busy desktop may take longer than the pause to hand the game the focus.
+constexpr int FocusGraceMs = 1500;
+constexpr int FocusPollMs = 10;
 // Spare keys bound for characters off the keyboard layout are given back after this long
 // without a send; rebinding them for every line would cost the game client a keymap reload.
 constexpr int KeyboardIdleMs = 5000;
@@ -64,12 +69,14 @@ GameLink::GameLink(PhraseBook& book, platform::Platform& platform, RandomSource&
     connect(&shield_, &QTimer::timeout, this, [this] { shieldOwnWindows(false); });
 }
 
-QStringList GameLink::entryClasses() {
-    return {QStringLiteral("Ultima Online"), QStringLiteral("Ultima Online Third Dawn")};
+QStringList GameLink::entryClasses() const {
+    return QStringList{QStringLiteral("Ultima Online"),
+                       QStringLiteral("Ultima Online Third Dawn")} +
+           book_.GameWindowClasses;
 }
 
-QStringList GameLink::curseClasses() {
-    return {QStringLiteral("Ultima Online")};
+QStringList GameLink::curseClasses() const {
+    return QStringList{QStringLiteral("Ultima Online")} + book_.GameWindowClasses;
 }
 
 void GameLink::SendEntry(qint16 entry) {
@@ -117,6 +124,12 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
 
     // Typing into whatever else holds the focus would put chat text, with Enter, into a
     // terminal or into this program: only type when the game has the keyboard.
+    const QDeadlineTimer grace(FocusGraceMs);
+    while (!platform_.hasFocus(game) && !grace.hasExpired()) {
+        QEventLoop wait;
+        QTimer::singleShot(FocusPollMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     if (!platform_.hasFocus(game)) {
         qCInfo(lcGameLink, "Not sent, window 0x%llx did not take the keyboard focus",
                static_cast<unsigned long long>(game));

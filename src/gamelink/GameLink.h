@@ -37,8 +37,9 @@ public:
     GameLink(PhraseBook& book, platform::Platform& platform, RandomSource& random, Warn warn,
              QObject* parent = nullptr);
 
-    static QStringList entryClasses();
-    static QStringList curseClasses();
+    // Window classes tried in turn: the built-in ones, then the player's own.
+    QStringList entryClasses() const;
+    QStringList curseClasses() const;
 
     void SendEntry(qint16 entry);
     void SendCurse();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -38,6 +39,8 @@ struct PhraseBook {
     // boxes are bound to these values.
     QString Prefix;
     std::array<QString, VarCount> Vars;
+    // The player's own game window classes, tried after the built-in ones.
+    QStringList GameWindowClasses;
 
     // Entry writes go to the current set; they are only valid while it names a set.
     bool hasCurrentSet() const { return isSetIndex(CurrentTextSet); }

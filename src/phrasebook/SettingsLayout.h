@@ -16,6 +16,9 @@ inline const QString SmallTop = QStringLiteral("SmallTop");
 inline const QString SmallLeft = QStringLiteral("SmallLeft");
 inline const QString TinyTop = QStringLiteral("TinyTop");
 inline const QString TinyLeft = QStringLiteral("TinyLeft");
+// The player's own game window classes, tried after the built-in ones: a string list as
+// QSettings writes one ("client.exe, cuo"); a single name is a plain value.
+inline const QString GameWindowClasses = QStringLiteral("GameWindowClasses");
 
 // "TextSet7": the key of set 7's name in "Settings" and the name of its own section.
 inline QString textSet(int setNumber) {

@@ -382,6 +382,31 @@ QString SettingsStore::read(const QString& section, const QString& key, const QS
     return def;
 }
 
+QStringList SettingsStore::readList(const QString& section, const QString& key) const {
+    const QVariant value = settings_->value(settingsKey(section, key));
+    const QStringList raw = value.typeId() == QMetaType::QStringList ? value.toStringList()
+                            : value.canConvert<QString>()            ? QStringList{value.toString()}
+                                                                     : QStringList{};
+    QStringList names;
+    for (const QString& name : raw) {
+        if (!name.trimmed().isEmpty())
+            names.append(name.trimmed());
+    }
+    return names;
+}
+
+void SettingsStore::writeList(const QString& section, const QString& key,
+                              const QStringList& values) {
+    // One name alone is written as a plain value, as a player would write it by hand; no
+    // names, no key.
+    if (values.isEmpty())
+        settings_->remove(settingsKey(section, key));
+    else if (values.size() == 1)
+        settings_->setValue(settingsKey(section, key), values.front());
+    else
+        settings_->setValue(settingsKey(section, key), values);
+}
+
 bool SettingsStore::contains(const QString& section, const QString& key) const {
     return values_.contains(settingsKey(section, key));
 }

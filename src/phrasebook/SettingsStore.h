@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,11 @@ public:
     // Whether the key exists at all.
     bool contains(const QString& section, const QString& key) const;
     void write(const QString& section, const QString& key, const QString& value);
+    // A list of names: a stored list, or a single value as a list of one; blank names are
+    // dropped and the rest trimmed; a missing key is an empty list.
+    QStringList readList(const QString& section, const QString& key) const;
+    void writeList(const QString& section, const QString& key, const QStringList& values);
+
     // Writes what changed since the last save, now, on this thread. One attempt per call.
     StoreResult flush();
     // The same save as a job that may run on another thread; the values are taken now. Jobs

@@ -47,6 +47,7 @@ void LoadTextSet(PhraseBook& book, const SettingsStore& store, int n) {
     book.Prefix = store.read(layout::Settings, layout::Prefix, QStringLiteral("Thou"));
     for (int v = 1; v <= VarCount; ++v)
         book.Vars[v - 1] = store.read(layout::Settings, layout::var(v), QString());
+    book.GameWindowClasses = store.readList(layout::Settings, layout::GameWindowClasses);
 
     for (int e = 0; e < EntryCount; ++e) {
         const qint16 style = defaultStyle(n, e);

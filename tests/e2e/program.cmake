@@ -24,3 +24,7 @@ if(TEST e2e_wine_program)
     set_tests_properties(e2e_wine_program PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE
         SKIP_REGULAR_EXPRESSION "the Windows tests are skipped")
 endif()
+# The same table typed into the Win32 stand-in game under Wine (main window only: the windows'
+# buttons are the X11 run's business).
+jk_add_e2e_run(e2e_program_wine EXE e2e_program WINE ENV JK_GAME=wine
+    ARGS everyWindowSendsExactly:main nestedSendsBothArrive)

@@ -42,6 +42,7 @@ public:
     virtual std::string unavailableReason() = 0;
 
     // The first top-level window whose class is classes[0], else classes[1], ...; 0 if none.
+    // On X11 a name matches either part of WM_CLASS.
     virtual WindowId findWindow(const std::vector<std::string>& classes) = 0;
     // Ask for the window to become the active one with the keyboard focus.
     virtual void activate(WindowId window) = 0;

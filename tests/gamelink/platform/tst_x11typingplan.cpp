@@ -70,7 +70,7 @@ class TestX11TypingPlan : public QObject {
     Q_OBJECT
 
 private slots:
-    void layoutPrefersFewestModifiers();
+    void layoutPrefersLowestKeycodeThenFewestModifiers();
     void layoutFindsLegacyKeysymsByCharacter();
     void events_data();
     void events();
@@ -84,22 +84,25 @@ private slots:
     void reconcileForgetsOverwrittenBindings();
 };
 
-void TestX11TypingPlan::layoutPrefersFewestModifiers() {
+void TestX11TypingPlan::layoutPrefersLowestKeycodeThenFewestModifiers() {
     KeyboardLayout layout;
-    layout.addLevel(20, LevelShift, '+');
-    layout.addLevel(21, LevelThree, '+');
+    // The main keyboard's key, not an extra key further up with the same keysym.
+    layout.addLevel(187, 0, '(');
+    layout.addLevel(18, LevelShift, '(');
+    QCOMPARE(layout.findKeysym('('), (Stroke{18, LevelShift}));
+    QCOMPARE(layout.findCharacter(U'('), (Stroke{18, LevelShift}));
+
     layout.addLevel(22, 0, '+');
     layout.addLevel(23, 0, '+');
     QCOMPARE(layout.findKeysym('+'), (Stroke{22, 0}));
-    QCOMPARE(layout.findCharacter(U'+'), (Stroke{22, 0}));
 
+    layout.addLevel(30, LevelShift | LevelThree, '~');
     layout.addLevel(30, LevelThree, '~');
-    layout.addLevel(31, LevelShift, '~');
-    layout.addLevel(32, LevelShift | LevelThree, '~');
-    QCOMPARE(layout.findKeysym('~'), (Stroke{31, LevelShift}));
+    layout.addLevel(31, 0, '~');
+    QCOMPARE(layout.findKeysym('~'), (Stroke{30, LevelThree}));
 
     QCOMPARE(layout.baseKeysym(22), Keysym('+'));
-    QCOMPARE(layout.baseKeysym(20), NoKeysym);
+    QCOMPARE(layout.baseKeysym(18), NoKeysym);
     QVERIFY(!layout.findKeysym('x'));
 }
 
@@ -147,8 +150,8 @@ void TestX11TypingPlan::events_data() {
     QTest::newRow("shift+left") << KeyActions{KeyAction::named(NamedKey::Left, mods::Shift)}
                                 << Events{down(ShiftKey), down(LeftKey), up(LeftKey), up(ShiftKey)};
     QTest::newRow("off-layout character on a spare key")
-        << text(U"é") << Events{down(202), up(202)};
-    QTest::newRow("grave is not the dead key") << text(U"`") << Events{down(202), up(202)};
+        << text(U"é") << Events{down(200), up(200)};
+    QTest::newRow("grave is not the dead key") << text(U"`") << Events{down(200), up(200)};
     QTest::newRow("empty") << KeyActions{} << Events{};
 }
 
@@ -218,12 +221,17 @@ void TestX11TypingPlan::bindingsAreKeptForLaterLines() {
     SpareKeys spares;
     spares.reconcile(kb.layout);
     const auto first = planTyping(text(U"é€ж"), kb.layout, spares); // € is on AltGr
-    QCOMPARE(first[0].bindings, (std::vector<Binding>{{204, 0xE9}, {203, 0x1000436}}));
+    QCOMPARE(first[0].bindings, (std::vector<Binding>{{200, 0xE9}, {201, 0x1000436}}));
     const auto second = planTyping(text(U"жéü"), kb.layout, spares);
     QCOMPARE(second[0].bindings, (std::vector<Binding>{{202, 0xFC}}));
     QCOMPARE(second[0].events,
-             (Events{down(203), up(203), down(204), up(204), down(202), up(202)}));
-    QCOMPARE(spares.boundKeycodes(), (std::vector<Keycode>{204, 203, 202}));
+             (Events{down(201), up(201), down(200), up(200), down(202), up(202)}));
+    QCOMPARE(spares.boundKeycodes(), (std::vector<Keycode>{202, 201, 200}));
+    // For a program under Wine only the lowest few empty keycodes serve.
+    SpareKeys few;
+    few.reconcile(kb.layout, 2);
+    QCOMPARE(few.spareCount(), std::size_t(2));
+    QVERIFY(few.isSpare(201) && !few.isSpare(202));
     spares.forgetBindings();
     QVERIFY(!spares.hasBindings());
     QVERIFY(!spares.keycodeFor(0xE9));
@@ -233,11 +241,11 @@ void TestX11TypingPlan::leastRecentlyUsedBindingGoesFirst() {
     FakeKeyboard kb = usLikeKeyboard(2);
     SpareKeys spares;
     spares.reconcile(kb.layout);
-    planTyping(text(U"éü"), kb.layout, spares); // é on 201, ü on 200
+    planTyping(text(U"éü"), kb.layout, spares); // é on 200, ü on 201
     planTyping(text(U"é"), kb.layout, spares);  // é used last
     const auto next = planTyping(text(U"ö"), kb.layout, spares);
-    QCOMPARE(next[0].bindings, (std::vector<Binding>{{200, 0xF6}}));
-    QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(201));
+    QCOMPARE(next[0].bindings, (std::vector<Binding>{{201, 0xF6}}));
+    QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(200));
     QVERIFY(!spares.keycodeFor(0xFC));
 }
 
@@ -273,22 +281,22 @@ void TestX11TypingPlan::reconcileForgetsOverwrittenBindings() {
     FakeKeyboard kb = usLikeKeyboard(3);
     SpareKeys spares;
     spares.reconcile(kb.layout);
-    planTyping(text(U"éü"), kb.layout, spares); // é on 202, ü on 201
+    planTyping(text(U"éü"), kb.layout, spares); // é on 200, ü on 201
     QCOMPARE(spares.spareCount(), std::size_t(3));
 
-    // The keymap read back: é still bound, ü's key given a meaning by someone else, 200 empty.
+    // The keymap read back: é still bound, ü's key given a meaning by someone else, 202 empty.
     KeyboardLayout after;
-    after.addLevel(202, 0, 0xE9);
-    after.addLevel(202, LevelShift, 0xE9);
+    after.addLevel(200, 0, 0xE9);
+    after.addLevel(200, LevelShift, 0xE9);
     after.addLevel(201, 0, 0x1008FF11); // a volume key now
-    after.addEmptyKeycode(200);
+    after.addEmptyKeycode(202);
     spares.reconcile(after);
-    QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(202));
+    QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(200));
     QVERIFY(!spares.keycodeFor(0xFC));
-    QVERIFY(spares.isSpare(202));
-    QVERIFY(!spares.isSpare(201));
     QVERIFY(spares.isSpare(200));
-    QCOMPARE(spares.boundKeycodes(), std::vector<Keycode>{202});
+    QVERIFY(!spares.isSpare(201));
+    QVERIFY(spares.isSpare(202));
+    QCOMPARE(spares.boundKeycodes(), std::vector<Keycode>{200});
 }
 
 QTEST_GUILESS_MAIN(TestX11TypingPlan)

@@ -12,7 +12,8 @@
  *                 "<BackSpace>", "<Tab>", "<Prior>", "<Next>", ...; a letter or digit held with
  *                 Control or Alt as "<C-a>", "<A-f>", "<C-A-x>". A key that arrives while this
  *                 window is not the foreground window is preceded by "<Background>", so that a
- *                 test comparing the record sees a missing activation. Flushed after every key.
+ *                 test comparing the record sees a missing activation. Written through after
+ *                 every key.
  *   --ready FILE  written once the window is shown and is the foreground window (or, if it does
  *                 not become it within 10 s, then), holding the HWND in hex ("0x10062") and a
  *                 newline. Appears whole (written aside, then renamed).
@@ -59,8 +60,8 @@ static void writeRecord(const char* bytes, DWORD size) {
     DWORD written = 0;
     if (record == INVALID_HANDLE_VALUE || size == 0)
         return;
+    /* Unbuffered: readers see it at once (no flush to disk, which would slow every key). */
     WriteFile(record, bytes, size, &written, NULL);
-    FlushFileBuffers(record);
 }
 
 static void writeText(const char* text) {

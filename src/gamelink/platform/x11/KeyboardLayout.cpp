@@ -6,10 +6,15 @@ namespace jk::platform::x11 {
 
 namespace {
 
-bool fewerModifiers(std::uint8_t a, std::uint8_t b) {
-    const int ca = std::popcount(a);
-    const int cb = std::popcount(b);
-    return ca != cb ? ca < cb : a < b;
+// Of two keys giving the same keysym, the lower keycode is the main keyboard's (the higher
+// ones are extra keys such as a keypad's parentheses, which Wine may leave without a virtual
+// key and so without a character); on one key, the level with fewer modifiers.
+bool better(const Stroke& a, const Stroke& b) {
+    if (a.keycode != b.keycode)
+        return a.keycode < b.keycode;
+    const int ca = std::popcount(a.levelModifiers);
+    const int cb = std::popcount(b.levelModifiers);
+    return ca != cb ? ca < cb : a.levelModifiers < b.levelModifiers;
 }
 
 template <typename Map, typename Key>
@@ -33,7 +38,7 @@ void KeyboardLayout::addLevel(Keycode keycode, std::uint8_t levelModifiers, Keys
         auto it = map.find(key);
         if (it == map.end())
             map.emplace(key, stroke);
-        else if (fewerModifiers(levelModifiers, it->second.levelModifiers))
+        else if (better(stroke, it->second))
             it->second = stroke;
     };
     update(byKeysym_, keysym);

@@ -1,8 +1,10 @@
 #include "gamelink/platform/x11/SpareKeys.h"
 
+#include <algorithm>
+
 namespace jk::platform::x11 {
 
-void SpareKeys::reconcile(const KeyboardLayout& layout) {
+void SpareKeys::reconcile(const KeyboardLayout& layout, std::size_t limit) {
     for (auto it = bound_.begin(); it != bound_.end();) {
         if (layout.baseKeysym(it->first) != it->second) {
             lastUse_.erase(it->first);
@@ -12,10 +14,15 @@ void SpareKeys::reconcile(const KeyboardLayout& layout) {
         }
     }
     spare_.reset();
-    for (Keycode k : layout.emptyKeycodes())
-        spare_.set(k);
     for (const auto& [k, ks] : bound_)
         spare_.set(k);
+    std::vector<Keycode> empty = layout.emptyKeycodes();
+    std::sort(empty.begin(), empty.end());
+    for (Keycode k : empty) {
+        if (spare_.count() >= limit)
+            break;
+        spare_.set(k);
+    }
 }
 
 std::optional<Keycode> SpareKeys::keycodeFor(Keysym keysym) const {
@@ -28,8 +35,8 @@ std::optional<Keycode> SpareKeys::keycodeFor(Keysym keysym) const {
 
 std::optional<Keycode> SpareKeys::bind(Keysym keysym, const KeycodeSet& busy) {
     std::optional<Keycode> choice;
-    // Unbound keys first, from the top: the low ones are the likelier to gain a meaning.
-    for (int k = 255; k >= 0 && !choice; --k) {
+    // Unbound keys first, from the bottom (see the header).
+    for (int k = 0; k < 256 && !choice; ++k) {
         const auto kc = static_cast<Keycode>(k);
         if (spare_.test(kc) && !busy.test(kc) && !bound_.contains(kc))
             choice = kc;

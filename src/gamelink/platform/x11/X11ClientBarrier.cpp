@@ -11,8 +11,6 @@
 
 namespace jk::platform::x11 {
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -22,8 +20,6 @@ constexpr milliseconds IdleEvery{10};
 // handling: a round that handles a few keys and a ping takes well under a millisecond.
 constexpr milliseconds LateAnswer{6};
 
-// The top-level client window holding the window that has the focus: the one with WM_STATE,
-// or the child of the root without a window manager.
 std::optional<Window> focusedClient(X11Connection& connection) {
     Display* display = connection.display();
     Window focus = None;
@@ -43,6 +39,8 @@ std::optional<Window> focusedClient(X11Connection& connection) {
         w = links->parent;
     }
 }
+
+namespace {
 
 bool answersPings(X11Connection& connection, Window client) {
     const auto protocols =

@@ -8,6 +8,7 @@
 #include "gamelink/platform/x11/X11Connection.h"
 
 #include <chrono>
+#include <optional>
 
 namespace jk::platform::x11 {
 
@@ -15,6 +16,10 @@ struct BarrierOutcome {
     bool keymapChanged = false; // keymap change events of the connection went by (consumed)
     bool stopped = false;       // the idle callback asked to stop
 };
+
+// The top-level client window holding the window that has the focus: the one with WM_STATE,
+// or the child of the root without a window manager.
+std::optional<Window> focusedClient(X11Connection& connection);
 
 // Pings the client that has the keyboard focus (_NET_WM_PING) and waits for its answer, which
 // it gives after handling every event before the ping. Where the client does not answer pings,

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <bitset>
+#include <cctype>
 #include <chrono>
 #include <optional>
 
@@ -161,10 +162,29 @@ std::optional<XkbStateRec> X11Keyboard::syncLayout() {
     return state;
 }
 
+bool X11Keyboard::focusedClientIsWine() {
+    const std::optional<Window> client = focusedClient(connection_);
+    const auto names = client ? windowClassOf(connection_.display(), *client) : std::nullopt;
+    auto isExe = [](std::string name) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return name.size() > 4 && name.ends_with(".exe");
+    };
+    return names && (isExe(names->windowClass) || isExe(names->instance));
+}
+
 TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target,
                                const TypingIdle& idle) {
     using End = TypingResult::End;
     Display* display = connection_.display();
+    // Wine names a program's windows after its .exe.
+    const bool wine = focusedClientIsWine();
+    const std::size_t limit = wine ? SpareKeys::WineSpareKeys : SpareKeys::AllSpareKeys;
+    if (limit != spareLimit_) {
+        release(); // bindings on keys past the new limit would stay in use
+        spareLimit_ = limit;
+        stale_ = true;
+    }
     const std::optional<XkbStateRec> synced = syncLayout();
     if (!synced)
         return {End::Failed, 0};
@@ -201,6 +221,8 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
             const TypingChunk& previous = chunks[i - 1];
             waited = waitForFocusedClient(connection_, answerTimeout(previous),
                                           blindPause(previous), idle);
+        } else if (wine && !chunk.bindings.empty()) {
+            wakeKeymapFollowing();
         }
         stale_ = stale_ || waited.keymapChanged;
         if (waited.stopped) {
@@ -248,6 +270,22 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
     return result;
 }
 
+void X11Keyboard::wakeKeymapFollowing() {
+    // A Wine program starts following keymap changes only once it has handled a key event:
+    // a binding made before that is never seen, and its character is lost. A lone Shift tap
+    // types nothing; the client's answer tells that it has handled it before anything is bound.
+    const Keycode shift = layout_.modifierKeycodes().shift;
+    if (shift == 0)
+        return;
+    Display* display = connection_.display();
+    XTestFakeKeyEvent(display, shift, True, CurrentTime);
+    XTestFakeKeyEvent(display, shift, False, CurrentTime);
+    if (waitForFocusedClient(connection_, std::chrono::milliseconds(1000),
+                             std::chrono::milliseconds(50), TypingIdle{})
+            .keymapChanged)
+        stale_ = true;
+}
+
 void X11Keyboard::refreshLayout(int group) {
     if (stale_ || !desc_) {
         desc_.reset(XkbGetMap(connection_.display(),
@@ -261,7 +299,7 @@ void X11Keyboard::refreshLayout(int group) {
     }
     layout_ = buildLayout(desc_.get(), group);
     group_ = group;
-    spares_.reconcile(layout_);
+    spares_.reconcile(layout_, spareLimit_);
 }
 
 void X11Keyboard::applyBindings(const std::vector<Binding>& bindings) {

@@ -40,6 +40,9 @@ private:
     std::optional<XkbStateRec> syncLayout();
     void refreshLayout(int group);
     void applyBindings(const std::vector<Binding>& bindings);
+    // Before a line's first binding: makes sure the focused client follows keymap changes.
+    void wakeKeymapFollowing();
+    bool focusedClientIsWine();
     // Binds spare keys to keysyms (NoKeysym: back to empty) in the cached keymap and on the
     // server.
     void unbindSpareKeys();
@@ -56,6 +59,7 @@ private:
     SpareKeys spares_;
     std::map<Keycode, Keysym> recorded_;
     Window owner_ = None; // exists as long as this connection: proof that the record is live
+    std::size_t spareLimit_ = SpareKeys::AllSpareKeys;
 };
 
 } // namespace jk::platform::x11

@@ -34,11 +34,11 @@ bool hasProperty(Display* display, Window window, Atom property) {
     return status == Success && actualType != None;
 }
 
-std::optional<std::string> windowClassOf(Display* display, Window window) {
+std::optional<WindowClassNames> windowClassOf(Display* display, Window window) {
     ClassHint hint;
     if (XGetClassHint(display, window, hint.get()) == 0 || hint.windowClass() == nullptr)
         return std::nullopt;
-    return std::string(hint.windowClass());
+    return WindowClassNames{hint.instance() != nullptr ? hint.instance() : "", hint.windowClass()};
 }
 
 std::optional<TreeLinks> queryTree(Display* display, Window window) {

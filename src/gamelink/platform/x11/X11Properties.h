@@ -16,8 +16,13 @@ std::vector<unsigned long> readLongs(Display* display, Window window, Atom prope
 
 bool hasProperty(Display* display, Window window, Atom property);
 
-// The class part of WM_CLASS (its second string); nothing if the window has none.
-std::optional<std::string> windowClassOf(Display* display, Window window);
+// WM_CLASS: the instance part (first string) and the class part (second); nothing if the
+// window has none.
+struct WindowClassNames {
+    std::string instance;
+    std::string windowClass;
+};
+std::optional<WindowClassNames> windowClassOf(Display* display, Window window);
 
 // A window's place in the tree: its root, its parent (None for the root) and its children, bottom
 // to top. Empty when the window is gone.

@@ -73,15 +73,17 @@ std::vector<Window> clientWindows(X11Connection& connection, ClientSearch search
 
 Window findClientWindow(X11Connection& connection, const std::vector<std::string>& classes,
                         ClientSearch search) {
-    std::vector<std::pair<Window, std::string>> classed;
+    std::vector<std::pair<Window, WindowClassNames>> classed;
     for (Window w : clientWindows(connection, search)) {
         // A window that vanished since the list was read has no class any more.
         if (auto c = windowClassOf(connection.display(), w))
             classed.emplace_back(w, std::move(*c));
     }
     for (const std::string& wanted : classes) {
-        for (const auto& [window, windowClass] : classed) {
-            if (windowClass == wanted)
+        // Either part: programs under Wine show their .exe's name in both, others their own
+        // name in one of them.
+        for (const auto& [window, names] : classed) {
+            if (names.windowClass == wanted || names.instance == wanted)
                 return window;
         }
     }

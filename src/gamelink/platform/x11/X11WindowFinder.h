@@ -17,8 +17,8 @@ enum class ClientSearch {
 // The client windows of the display, in the order the search meets them.
 std::vector<Window> clientWindows(X11Connection& connection, ClientSearch search);
 
-// The first client window whose class is classes[0], else classes[1], ...; None if none.
-// Classes compare exactly, case and all.
+// The first client window whose WM_CLASS has classes[0] as its class or instance part, else
+// classes[1], ...; None if none. Names compare exactly, case and all.
 Window findClientWindow(X11Connection& connection, const std::vector<std::string>& classes,
                         ClientSearch search);
 
