@@ -20,6 +20,8 @@ public:
     platform::WindowId findWindow(const std::vector<std::string>&) override { return 1; }
     void activate(platform::WindowId) override {}
     bool hasFocus(platform::WindowId) override { return true; }
+    platform::WindowId activeWindow() override { return 1; }
+    std::string windowClass(platform::WindowId) override { return "Ultima Online"; }
     bool type(const std::vector<platform::KeyAction>&) override { return true; }
     void setTopMost(platform::WindowId, bool) override {}
     void releaseKeyboard() override {}

@@ -2,8 +2,10 @@
 #include "gamelink/GameLink.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/PhraseBook.h"
+#include "phrasebook/SettingsLayout.h"
 #include "phrasebook/SettingsStore.h"
 #include "ui/FormMain.h"
+#include "ui/GamePicker.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
@@ -72,8 +74,16 @@ int main(int argc, char* argv[]) {
     jk::GameLink link(book, *platform, random, [&parentWindow](const QString& text) {
         QMessageBox::warning(parentWindow(), QStringLiteral("Jeerkit"), text);
     });
+    link.setGamePicker([&parentWindow, &platform](const QString& text) {
+        return jk::pickGameWindow(parentWindow(), text, *platform);
+    });
     jk::MessageBoxPrompts prompts(parentWindow);
     jk::StoreKeeper keeper(store, book, prompts);
+    QObject::connect(&link, &jk::GameLink::gameWindowClassesChanged, &app, [&] {
+        store.writeList(jk::layout::Settings, jk::layout::GameWindowClasses,
+                        book.GameWindowClasses);
+        keeper.flushSoon();
+    });
     jk::UiContext ui{book, store, *platform, link, random, prompts, keeper, [&link] {
                          // A line under way ends where it is, its keys let go of, before the
                          // keyboard is given back below.

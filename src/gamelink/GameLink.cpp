@@ -110,11 +110,12 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
         warn_(QString::fromStdString(unavailable));
         return;
     }
-    const platform::WindowId game = platform_.findWindow(toStd(classes));
+    platform::WindowId game = platform_.findWindow(toStd(classes));
     if (game == 0) {
         qCInfo(lcGameLink) << "Not sent, no game window of class" << classes;
-        ReportNoGame();
-        return;
+        game = linkGame(classes);
+        if (game == 0)
+            return;
     }
     platform_.activate(game);
     PauseBriefly();
@@ -213,6 +214,24 @@ bool GameLink::eventFilter(QObject* watched, QEvent* event) {
         event->spontaneous() && (typing_ || shield_.isActive()))
         return true;
     return QObject::eventFilter(watched, event);
+}
+
+quint64 GameLink::linkGame(const QStringList& classes) {
+    if (!pick_) {
+        ReportNoGame();
+        return 0;
+    }
+    const QString picked = pick_(gamelink_text::NoGame);
+    if (picked.isEmpty())
+        return 0;
+    if (!book_.GameWindowClasses.contains(picked)) {
+        book_.GameWindowClasses.append(picked);
+        emit gameWindowClassesChanged();
+    }
+    const platform::WindowId game = platform_.findWindow(toStd(classes + QStringList{picked}));
+    if (game == 0)
+        ReportNoGame(); // the picked window is gone already, or cannot be typed into
+    return game;
 }
 
 void GameLink::PauseBriefly() {

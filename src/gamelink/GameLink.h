@@ -33,6 +33,9 @@ class GameLink : public QObject {
 public:
     // warn shows a modal warning box titled "Jeerkit" and returns when it is closed.
     using Warn = std::function<void(const QString& text)>;
+    // Shows the text like warn, with a way to link the game window instead: returns the class
+    // of the window the player picked, or nothing.
+    using PickGame = std::function<QString(const QString& text)>;
 
     GameLink(PhraseBook& book, platform::Platform& platform, RandomSource& random, Warn warn,
              QObject* parent = nullptr);
@@ -40,6 +43,9 @@ public:
     // Window classes tried in turn: the built-in ones, then the player's own.
     QStringList entryClasses() const;
     QStringList curseClasses() const;
+
+    // Where no game window is found, offer to link one (without, only warn).
+    void setGamePicker(PickGame pick) { pick_ = std::move(pick); }
 
     void SendEntry(qint16 entry);
     void SendCurse();
@@ -53,6 +59,13 @@ public:
     void ReportNoGame();
 
     QTimer Timer1;
+
+signals:
+    // The player linked another game window class (book.GameWindowClasses).
+    void gameWindowClassesChanged();
+
+    // No window of the classes: the player may link one; its window, or 0.
+    quint64 linkGame(const QStringList& classes);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +84,7 @@ private:
     platform::Platform& platform_;
     RandomSource& random_;
     Warn warn_;
+    PickGame pick_;
     QTimer idle_;   // gives the keyboard back a while after the last line
     QTimer shield_; // keeps keys sent to the game out of the program's windows a little longer
     bool typing_ = false;

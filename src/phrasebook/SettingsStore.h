@@ -3,8 +3,8 @@
 #include <QLoggingCategory>
 #include <QMap>
 #include <QString>
-#include <QVariant>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
 #include <memory>

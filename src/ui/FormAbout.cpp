@@ -1,6 +1,7 @@
 #include "ui/FormAbout.h"
 
 #include "ui/Appearance.h"
+#include "ui/GamePicker.h"
 #include "ui/Twips.h"
 
 #include <QLabel>
@@ -38,7 +39,7 @@ constexpr Text Texts[] = {
 
 } // namespace
 
-FormAbout::FormAbout(QWidget* parent)
+FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QString());
@@ -65,6 +66,13 @@ FormAbout::FormAbout(QWidget* parent)
     Command1->setDefault(true);
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    if (ui != nullptr) {
+        GameWindows = new QPushButton(QStringLiteral("&Game windows…"), this);
+        place(*GameWindows, 1860, 3000, 1680, 375);
+        connect(GameWindows, &QPushButton::clicked, this,
+                [this, ui] { showLinkedGameWindows(this, *ui); });
+    }
 }
 
 // Hides the box; it is shown again unchanged next time.

@@ -302,7 +302,7 @@ void FormMain::Command4_Click() {
     // Out of the top-most layer while the box is open, or the box could end up beneath.
     modes_.setTopMost(*this, false);
     if (!about_) {
-        about_ = std::make_unique<FormAbout>();
+        about_ = std::make_unique<FormAbout>(&ui_);
         // The box has no caption; Qt would show the application's name in its place.
         ui_.platform.clearTitle(static_cast<platform::WindowId>(about_->winId()));
     }

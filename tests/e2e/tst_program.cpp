@@ -156,7 +156,7 @@ void TestProgram::everyWindowSendsExactly() {
         const Point p = button(size, e);
         program.clickClient(program.window(), p.x, p.y);
         const QString expected = frameMs > 0 ? saidInFrames(lines[e]) : lines[e].received;
-        const std::string got = game.waitForText(from, expected.toStdString(), 10s);
+        const std::string got = game.waitForText(from, expected.toStdString(), 60s);
         if (QString::fromStdString(got) != expected && qEnvironmentVariableIsSet("JK_SHOT"))
             QProcess::execute("import", {"-window", "root", "/tmp/jk-fail.png"});
         QVERIFY2(QString::fromStdString(got) == expected,

@@ -18,7 +18,7 @@ public:
     float next() override { return 0.0f; }
 };
 
-constexpr platform::WindowId UO = 11, ThirdDawn = 22;
+constexpr platform::WindowId UO = 11, ThirdDawn = 22, Linked = 33;
 
 struct Fixture {
     PhraseBook book;
@@ -48,6 +48,8 @@ private slots:
     void noGameWarnsOnceAfterEveryClass();
     void classOrder_data();
     void classOrder();
+    void linkingTheGameSendsTheLine_data();
+    void linkingTheGameSendsTheLine();
     void curseOnlyLooksForUltimaOnline();
     void emptyLineStillFrontsAndPauses();
     void gameNotFrontedTypesNothing();
@@ -72,16 +74,23 @@ void TestGameLink::classOrder_data() {
     QTest::addColumn<bool>("uo");
     QTest::addColumn<bool>("thirdDawn");
     QTest::addColumn<quint64>("window");
-    QTest::newRow("only third dawn") << false << true << quint64(ThirdDawn);
-    QTest::newRow("both: ultima online wins") << true << true << quint64(UO);
-    QTest::newRow("only ultima online") << true << false << quint64(UO);
+    QTest::addColumn<bool>("linked"); // a window of the player's own second class
+    QTest::newRow("only third dawn") << false << true << quint64(ThirdDawn) << false;
+    QTest::newRow("both: ultima online wins") << true << true << quint64(UO) << false;
+    QTest::newRow("only ultima online") << true << false << quint64(UO) << false;
+    QTest::newRow("built-in before own") << false << true << quint64(ThirdDawn) << true;
+    QTest::newRow("own after built-ins") << false << false << quint64(Linked) << true;
 }
 
 void TestGameLink::classOrder() {
     QFETCH(bool, uo);
     QFETCH(bool, thirdDawn);
     QFETCH(quint64, window);
+    QFETCH(bool, linked);
     Fixture f;
+    f.book.GameWindowClasses = {"cuo", "client.exe"};
+    if (linked)
+        f.desktop.windows["client.exe"] = Linked;
     if (uo)
         f.desktop.windows["Ultima Online"] = UO;
     if (thirdDawn)
@@ -92,6 +101,38 @@ void TestGameLink::classOrder() {
     QCOMPARE(f.desktop.typed.size(), 1u);
     QCOMPARE(f.desktop.calls.back().window, window);
     QCOMPARE(f.typed(0), QString("! entry 2\n"));
+}
+
+void TestGameLink::linkingTheGameSendsTheLine_data() {
+    QTest::addColumn<QString>("picked");
+    QTest::addColumn<int>("typedLines");
+    QTest::addColumn<QStringList>("warnings");
+    QTest::newRow("game linked") << "client.exe" << 1 << QStringList{};
+    QTest::newRow("box closed") << "" << 0 << QStringList{};
+    QTest::newRow("picked window gone") << "gone" << 0 << QStringList{"No instance of UO found."};
+}
+
+void TestGameLink::linkingTheGameSendsTheLine() {
+    QFETCH(QString, picked);
+    QFETCH(int, typedLines);
+    QFETCH(QStringList, warnings);
+    Fixture f;
+    QStringList asked;
+    f.link.setGamePicker([&](const QString& text) {
+        asked << text;
+        f.desktop.windows["client.exe"] = Linked; // the player clicks on the game
+        return picked;
+    });
+    int changes = 0;
+    connect(&f.link, &GameLink::gameWindowClassesChanged, this, [&] { ++changes; });
+    f.link.SendEntry(1);
+    QCOMPARE(asked, QStringList{"No instance of UO found."});
+    QCOMPARE(f.warnings, warnings);
+    QCOMPARE(int(f.desktop.typed.size()), typedLines);
+    QCOMPARE(f.book.GameWindowClasses, picked.isEmpty() ? QStringList{} : QStringList{picked});
+    QCOMPARE(changes, picked.isEmpty() ? 0 : 1);
+    if (typedLines == 1)
+        QCOMPARE(f.typed(0), QString("entry 1\n"));
 }
 
 void TestGameLink::curseOnlyLooksForUltimaOnline() {

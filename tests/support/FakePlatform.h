@@ -40,6 +40,14 @@ public:
             focused = w;
     }
     bool hasFocus(platform::WindowId w) override { return w != 0 && focused == w; }
+    platform::WindowId activeWindow() override { return focused; }
+    std::string windowClass(platform::WindowId w) override {
+        for (const auto& [name, window] : windows) {
+            if (window == w)
+                return name;
+        }
+        return {};
+    }
     bool type(const std::vector<platform::KeyAction>& keys) override {
         calls.push_back({"type", focused});
         typed.push_back(keys);

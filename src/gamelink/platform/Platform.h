@@ -46,6 +46,11 @@ public:
     virtual WindowId findWindow(const std::vector<std::string>& classes) = 0;
     // Ask for the window to become the active one with the keyboard focus.
     virtual void activate(WindowId window) = 0;
+    // The top-level window that is active now (holds the keyboard focus); 0 if none.
+    virtual WindowId activeWindow() = 0;
+    // The name the player links a game window by: on X11 the class part of its WM_CLASS (the
+    // instance part if that is empty), on Windows its window class. Empty if it has none.
+    virtual std::string windowClass(WindowId window) = 0;
     // Whether the window (or one of its children) holds the keyboard focus now.
     virtual bool hasFocus(WindowId window) = 0;
     // Type into the focused window; returns once the display has processed every key.

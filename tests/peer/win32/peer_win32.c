@@ -41,6 +41,15 @@ static WCHAR highSurrogate = 0;
 static UINT_PTR readyTimer = 1;
 static DWORD startTicks = 0;
 
+/* Why the program ends early, on standard error (Wine passes it through). */
+static int fail(const char* what) {
+    char text[160];
+    DWORD written = 0;
+    wsprintfA(text, "client.exe: %s (error %lu)\n", what, GetLastError());
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, (DWORD)lstrlenA(text), &written, NULL);
+    return 1;
+}
+
 /* "/tmp/x" -> "Z:\tmp\x"; other paths as they are. */
 static wchar_t* windowsPath(const wchar_t* path) {
     const size_t n = wcslen(path);
@@ -238,7 +247,7 @@ static void announceWhenForeground(HWND window) {
     announced = TRUE;
     KillTimer(window, readyTimer);
     if (readyPath != NULL && !writeReady(window))
-        PostQuitMessage(1);
+        PostQuitMessage(fail("cannot write the ready file"));
 }
 
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -305,7 +314,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
         HeapFree(GetProcessHeap(), 0, path);
         if (record == INVALID_HANDLE_VALUE)
-            return 1;
+            return fail("cannot write the record");
     }
 
     ZeroMemory(&wc, sizeof wc);
@@ -316,11 +325,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     wc.lpszClassName = windowClass;
     if (!RegisterClassExW(&wc))
-        return 1;
+        return fail("cannot register the window class");
     mainWindow = CreateWindowExW(0, windowClass, title, WS_OVERLAPPEDWINDOW, 0, 600, 400, 200, NULL,
                                  NULL, instance, NULL);
     if (mainWindow == NULL)
-        return 1;
+        return fail("cannot create the window");
     startTicks = GetTickCount();
     ShowWindow(mainWindow, SW_SHOWNORMAL);
     UpdateWindow(mainWindow);

@@ -50,6 +50,20 @@ public:
         return window != 0 && (foreground == handle || IsChild(handle, foreground));
     }
 
+    WindowId activeWindow() override { return toId(GetForegroundWindow()); }
+
+    std::string windowClass(WindowId window) override {
+        wchar_t name[257] = {};
+        const int length = GetClassNameW(toHandle(window), name, 257);
+        if (window == 0 || length <= 0)
+            return {};
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, name, length, nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, name, length, utf8.data(), bytes, nullptr, nullptr);
+        return utf8;
+    }
+
     bool type(const std::vector<KeyAction>& keys) override {
         const HWND foreground = GetForegroundWindow();
         const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(foreground, nullptr));

@@ -40,6 +40,14 @@ std::optional<Window> focusedClient(X11Connection& connection) {
     }
 }
 
+std::optional<Window> activeClient(X11Connection& connection) {
+    const auto active = readLongs(connection.display(), connection.root(),
+                                  connection.atom("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+    if (!active.empty() && active.front() != None)
+        return static_cast<Window>(active.front());
+    return focusedClient(connection);
+}
+
 namespace {
 
 bool answersPings(X11Connection& connection, Window client) {

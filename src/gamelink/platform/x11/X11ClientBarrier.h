@@ -20,6 +20,9 @@ struct BarrierOutcome {
 // The top-level client window holding the window that has the focus: the one with WM_STATE,
 // or the child of the root without a window manager.
 std::optional<Window> focusedClient(X11Connection& connection);
+// The window manager's active window (_NET_ACTIVE_WINDOW) where it names one, else the focused
+// client.
+std::optional<Window> activeClient(X11Connection& connection);
 
 // Pings the client that has the keyboard focus (_NET_WM_PING) and waits for its answer, which
 // it gives after handling every event before the ping. Where the client does not answer pings,

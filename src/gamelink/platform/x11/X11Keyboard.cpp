@@ -221,6 +221,7 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
             const TypingChunk& previous = chunks[i - 1];
             waited = waitForFocusedClient(connection_, answerTimeout(previous),
                                           blindPause(previous), idle);
+            unconfirmed_ = 0;
         } else if (wine && !chunk.bindings.empty()) {
             wakeKeymapFollowing();
         }
@@ -247,6 +248,7 @@ TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target
             if ((e + 1) % SliceEvents == 0 && e + 1 < chunk.events.size() && !carryOn())
                 break;
         }
+        unconfirmed_ += chunk.events.size();
         if (result.end != End::Whole)
             break;
     }
@@ -415,10 +417,16 @@ void X11Keyboard::repairLeftovers() {
 void X11Keyboard::release() {
     if (!spares_.hasBindings() || connection_.lost())
         return;
-    // The last line's keys may still wait in the client's queue: it reads each key with the
-    // keymap of the moment it handles it.
-    waitForFocusedClient(connection_, std::chrono::milliseconds(1000),
-                         std::chrono::milliseconds(100), {});
+    // The client may still be working through a long line (a program under Wine takes a few
+    // milliseconds a key): unbinding before it has looked its keys up would lose them.
+    if (unconfirmed_ > 0 && !connection_.lost()) {
+        const auto events = static_cast<long>(std::min<std::size_t>(unconfirmed_, 100000));
+        waitForFocusedClient(connection_,
+                             std::min(std::chrono::milliseconds(1000 + 5 * events),
+                                      std::chrono::milliseconds(15000)),
+                             std::chrono::milliseconds(100), {});
+    }
+    unconfirmed_ = 0;
     // Sends whole ranges of keys: only ever from a keymap that is current.
     if (syncLayout() && spares_.hasBindings())
         unbindSpareKeys();
@@ -438,6 +446,7 @@ void X11Keyboard::unbindSpareKeys() {
 void X11Keyboard::forget() {
     recorded_.clear();
     owner_ = None;
+    unconfirmed_ = 0;
     desc_.reset();
     stale_ = true;
     group_ = -1;

@@ -60,6 +60,7 @@ private:
     std::map<Keycode, Keysym> recorded_;
     Window owner_ = None; // exists as long as this connection: proof that the record is live
     std::size_t spareLimit_ = SpareKeys::AllSpareKeys;
+    std::size_t unconfirmed_ = 0; // key events typed since the client last answered for them
 };
 
 } // namespace jk::platform::x11

@@ -2,9 +2,11 @@
 
 #include "gamelink/platform/Log.h"
 
+#include "gamelink/platform/x11/X11ClientBarrier.h"
 #include "gamelink/platform/x11/X11Connection.h"
 #include "gamelink/platform/x11/X11ErrorTrap.h"
 #include "gamelink/platform/x11/X11Keyboard.h"
+#include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
 #include "gamelink/platform/x11/X11WindowFinder.h"
 
@@ -98,6 +100,32 @@ bool X11Platform::hasFocus(WindowId window) {
     }
     d_->settle();
     return focused;
+}
+
+WindowId X11Platform::activeWindow() {
+    if (!d_->ready())
+        return 0;
+    std::optional<Window> active;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        active = activeClient(d_->connection);
+    }
+    d_->settle();
+    return active.value_or(None);
+}
+
+std::string X11Platform::windowClass(WindowId window) {
+    if (window == 0 || !d_->ready())
+        return {};
+    std::optional<WindowClassNames> names;
+    {
+        X11ErrorTrap trap(d_->connection.display());
+        names = windowClassOf(d_->connection.display(), static_cast<Window>(window));
+    }
+    d_->settle();
+    if (!names)
+        return {};
+    return names->windowClass.empty() ? names->instance : names->windowClass;
 }
 
 bool X11Platform::type(const std::vector<KeyAction>& keys) {

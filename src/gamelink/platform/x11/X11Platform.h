@@ -19,6 +19,8 @@ public:
     WindowId findWindow(const std::vector<std::string>& classes) override;
     void activate(WindowId window) override;
     bool hasFocus(WindowId window) override;
+    WindowId activeWindow() override;
+    std::string windowClass(WindowId window) override;
     bool type(const std::vector<KeyAction>& keys) override;
     TypingResult typeInto(WindowId target, const std::vector<KeyAction>& keys,
                           const TypingIdle& idle) override;
