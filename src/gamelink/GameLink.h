@@ -64,6 +64,7 @@ signals:
     // The player linked another game window class (book.GameWindowClasses).
     void gameWindowClassesChanged();
 
+private:
     // No window of the classes: the player may link one; its window, or 0.
     quint64 linkGame(const QStringList& classes);
 

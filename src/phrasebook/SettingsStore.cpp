@@ -383,7 +383,7 @@ QString SettingsStore::read(const QString& section, const QString& key, const QS
 }
 
 QStringList SettingsStore::readList(const QString& section, const QString& key) const {
-    const QVariant value = settings_->value(settingsKey(section, key));
+    const QVariant value = values_.value(settingsKey(section, key));
     const QStringList raw = value.typeId() == QMetaType::QStringList ? value.toStringList()
                             : value.canConvert<QString>()            ? QStringList{value.toString()}
                                                                      : QStringList{};
@@ -399,12 +399,13 @@ void SettingsStore::writeList(const QString& section, const QString& key,
                               const QStringList& values) {
     // One name alone is written as a plain value, as a player would write it by hand; no
     // names, no key.
-    if (values.isEmpty())
-        settings_->remove(settingsKey(section, key));
-    else if (values.size() == 1)
-        settings_->setValue(settingsKey(section, key), values.front());
-    else
-        settings_->setValue(settingsKey(section, key), values);
+    const QString name = settingsKey(section, key);
+    const QVariant value = values.size() == 1 ? QVariant(values.front()) : QVariant(values);
+    if (values.isEmpty() ? values_.remove(name) == 0 : values_.value(name) == value)
+        return; // no change: nothing to save
+    if (!values.isEmpty())
+        values_.insert(name, value);
+    ++revision_;
 }
 
 bool SettingsStore::contains(const QString& section, const QString& key) const {
