@@ -8,9 +8,7 @@
 #include "phrasebook/PhraseBook.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
-#include <QEventLoop>
 #include <QLoggingCategory>
 
 namespace jk {
@@ -22,9 +20,6 @@ Q_LOGGING_CATEGORY(lcX11, "jk.x11", QtWarningMsg)
 namespace {
 
 constexpr int PauseMs = 100;
-// A busy desktop may take longer than the pause to hand the game the focus.
-constexpr int FocusGraceMs = 1500;
-constexpr int FocusPollMs = 10;
 // Spare keys bound for characters off the keyboard layout are given back after this long
 // without a send; rebinding them for every line would cost the game client a keymap reload.
 constexpr int KeyboardIdleMs = 5000;
@@ -125,12 +120,6 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
 
     // Typing into whatever else holds the focus would put chat text, with Enter, into a
     // terminal or into this program: only type when the game has the keyboard.
-    const QDeadlineTimer grace(FocusGraceMs);
-    while (!platform_.hasFocus(game) && !grace.hasExpired()) {
-        QEventLoop wait;
-        QTimer::singleShot(FocusPollMs, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
     if (!platform_.hasFocus(game)) {
         qCInfo(lcGameLink, "Not sent, window 0x%llx did not take the keyboard focus",
                static_cast<unsigned long long>(game));

@@ -417,15 +417,11 @@ void X11Keyboard::repairLeftovers() {
 void X11Keyboard::release() {
     if (!spares_.hasBindings() || connection_.lost())
         return;
-    // The client may still be working through a long line (a program under Wine takes a few
-    // milliseconds a key): unbinding before it has looked its keys up would lose them.
-    if (unconfirmed_ > 0 && !connection_.lost()) {
-        const auto events = static_cast<long>(std::min<std::size_t>(unconfirmed_, 100000));
-        waitForFocusedClient(connection_,
-                             std::min(std::chrono::milliseconds(1000 + 5 * events),
-                                      std::chrono::milliseconds(15000)),
-                             std::chrono::milliseconds(100), {});
-    }
+    // The last line's keys may still wait in the client's queue: it reads each key with the
+    // keymap of the moment it handles it. (A longer wait would freeze the windows when the
+    // focused client is this program's own box, which cannot answer while it waits.)
+    waitForFocusedClient(connection_, std::chrono::milliseconds(1000),
+                         std::chrono::milliseconds(100), {});
     unconfirmed_ = 0;
     // Sends whole ranges of keys: only ever from a keymap that is current.
     if (syncLayout() && spares_.hasBindings())
