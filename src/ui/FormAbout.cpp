@@ -68,8 +68,10 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
     if (ui != nullptr) {
+        // Below OK, on a strip added to the box, so that no text is covered.
         GameWindows = new QPushButton(QStringLiteral("&Game windows…"), this);
-        place(*GameWindows, 1860, 3000, 1680, 375);
+        place(*GameWindows, 90, 3480, 1680, 375);
+        setFixedSize(twipsToPixels(5190), twipsToPixels(3960));
         connect(GameWindows, &QPushButton::clicked, this,
                 [this, ui] { showLinkedGameWindows(this, *ui); });
     }
