@@ -50,6 +50,17 @@ struct X11Platform::State {
             connection.close();
         }
     }
+
+    // One use of the display: under an error trap, and settled once the trap has gone.
+    template <typename Use>
+    auto trapped(Use use) {
+        struct Settle {
+            State& state;
+            ~Settle() { state.settle(); }
+        } settleAfter{*this};
+        X11ErrorTrap trap(connection.display());
+        return use();
+    }
 };
 
 X11Platform::X11Platform()
@@ -71,58 +82,32 @@ std::string X11Platform::unavailableReason() {
 WindowId X11Platform::findWindow(const std::vector<std::string>& classes) {
     if (!d_->ready())
         return 0;
-    Window found = None;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        found = findClientWindow(d_->connection, classes, d_->search);
-    }
-    d_->settle();
-    return found;
+    return d_->trapped([&] { return findClientWindow(d_->connection, classes, d_->search); });
 }
 
 void X11Platform::activate(WindowId window) {
     if (window == 0 || !d_->ready())
         return;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        activateWindow(d_->connection, static_cast<Window>(window));
-    }
-    d_->settle();
+    d_->trapped([&] { activateWindow(d_->connection, static_cast<Window>(window)); });
 }
 
 bool X11Platform::hasFocus(WindowId window) {
     if (window == 0 || !d_->ready())
         return false;
-    bool focused = false;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        focused = windowHasFocus(d_->connection, static_cast<Window>(window));
-    }
-    d_->settle();
-    return focused;
+    return d_->trapped([&] { return windowHasFocus(d_->connection, static_cast<Window>(window)); });
 }
 
 WindowId X11Platform::activeWindow() {
     if (!d_->ready())
         return 0;
-    std::optional<Window> active;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        active = activeClient(d_->connection);
-    }
-    d_->settle();
-    return active.value_or(None);
+    return d_->trapped([&] { return activeClient(d_->connection); }).value_or(None);
 }
 
 std::string X11Platform::windowClass(WindowId window) {
     if (window == 0 || !d_->ready())
         return {};
-    std::optional<WindowClassNames> names;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        names = windowClassOf(d_->connection.display(), static_cast<Window>(window));
-    }
-    d_->settle();
+    const std::optional<WindowClassNames> names = d_->trapped(
+        [&] { return windowClassOf(d_->connection.display(), static_cast<Window>(window)); });
     if (!names)
         return {};
     return names->windowClass.empty() ? names->instance : names->windowClass;
@@ -136,46 +121,31 @@ TypingResult X11Platform::typeInto(WindowId target, const std::vector<KeyAction>
                                    const TypingIdle& idle) {
     if (!d_->ready())
         return {TypingResult::End::Failed, 0};
-    TypingResult result;
-    {
-        X11ErrorTrap trap(d_->connection.display());
+    return d_->trapped([&] {
         ++d_->typing;
-        result = d_->keyboard.type(keys, static_cast<Window>(target), idle);
+        TypingResult result = d_->keyboard.type(keys, static_cast<Window>(target), idle);
         --d_->typing;
-    }
-    d_->settle();
-    return result;
+        return result;
+    });
 }
 
 void X11Platform::setTopMost(WindowId window, bool onTop) {
     if (window == 0 || !d_->ready())
         return;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        setWindowAbove(d_->connection, static_cast<Window>(window), onTop);
-    }
-    d_->settle();
+    d_->trapped([&] { setWindowAbove(d_->connection, static_cast<Window>(window), onTop); });
 }
 
 void X11Platform::clearTitle(WindowId window) {
     if (window == 0 || !d_->ready())
         return;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        clearWindowTitle(d_->connection, static_cast<Window>(window));
-    }
-    d_->settle();
+    d_->trapped([&] { clearWindowTitle(d_->connection, static_cast<Window>(window)); });
 }
 
 void X11Platform::releaseKeyboard() {
     // Nothing to give back without a connection, and no reason to open one for it.
     if (d_->connection.display() == nullptr || d_->connection.lost())
         return;
-    {
-        X11ErrorTrap trap(d_->connection.display());
-        d_->keyboard.release();
-    }
-    d_->settle();
+    d_->trapped([&] { d_->keyboard.release(); });
 }
 
 void X11Platform::searchTreeOnly(bool treeOnly) {
