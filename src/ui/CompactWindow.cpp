@@ -2,7 +2,6 @@
 
 #include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
-#include "ui/Appearance.h"
 #include "ui/TextSetSelector.h"
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
@@ -67,17 +66,6 @@ void CompactWindow::Command2_Click(int index) {
 
 void CompactWindow::Command3_Click() {
     modes_.switchFrom(*this);
-}
-
-QLabel* CompactWindow::makeFullTextLabel() {
-    auto* label = new QLabel(
-        QStringLiteral("Move the mouse over the texts or the numbered buttons to see full texts"),
-        this);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    look::paintWhite(*label);
-    return label;
 }
 
 void CompactWindow::showFullText(QLabel& label, int index) {

@@ -47,8 +47,6 @@ protected:
     // window calls it once its controls exist.
     void connectCommon(QPushButton& curse, QPushButton& next, QComboBox& sets,
                        const std::array<QPushButton*, 24>& send);
-    // The white label that shows the full text of the entry under the pointer, with its hint.
-    QLabel* makeFullTextLabel();
     // The full text of entry index of the current set, into label.
     void showFullText(QLabel& label, int index);
 

@@ -20,10 +20,17 @@ public:
 
     void Command1_Click();
 
-    QLabel* Image1 = nullptr;
-    std::array<QLabel*, 4> Label1{};
-    QPushButton* Command1 = nullptr;    // "&OK"
-    QPushButton* GameWindows = nullptr; // "&Game windows…"
+    // Controls, by their table names and indices.
+    QLabel* Image1() const { return image1_; }
+    const std::array<QLabel*, 4>& Label1() const { return label1_; }
+    QPushButton* Command1() const { return command1_; }       // "&OK"
+    QPushButton* GameWindows() const { return gameWindows_; } // "&Game windows…"
+
+private:
+    QLabel* image1_ = nullptr;
+    std::array<QLabel*, 4> label1_{};
+    QPushButton* command1_ = nullptr;
+    QPushButton* gameWindows_ = nullptr;
 };
 
 } // namespace jk

@@ -58,31 +58,45 @@ public:
     FormTiny* tinyWindow() const { return tiny_.get(); }
     FormAbout* aboutBox() const { return about_.get(); }
 
-    // Controls, named and indexed as the handlers refer to them.
-    QPushButton* Command1 = nullptr; // "Curse !"
-    QPushButton* Command3 = nullptr; // "Display small window"
-    QPushButton* Command4 = nullptr; // "About"
-    FieldComboBox* ComboTextSet = nullptr;
-    QCheckBox* CheckAlwaysOnTop = nullptr;
-    QLineEdit* Prefix = nullptr;
-    std::array<QLineEdit*, 6> TextVar{};
-    std::array<QLabel*, 7> Label1{};
-    std::array<QPushButton*, 24> Command2{};
-    std::array<QLineEdit*, 24> TextLong{};
-    std::array<QLineEdit*, 24> TextShort{};
-    std::array<QComboBox*, 24> ComboSay{};
-    std::array<QCheckBox*, 24> CheckEnter{};
+    // Controls, by their table names and indices.
+    QPushButton* Command1() const { return c_.Command1; } // "Curse !"
+    QPushButton* Command3() const { return c_.Command3; } // "Display small window"
+    QPushButton* Command4() const { return c_.Command4; } // "About"
+    FieldComboBox* ComboTextSet() const { return c_.ComboTextSet; }
+    QCheckBox* CheckAlwaysOnTop() const { return c_.CheckAlwaysOnTop; }
+    QLineEdit* Prefix() const { return c_.Prefix; }
+    const std::array<QLineEdit*, 6>& TextVar() const { return c_.TextVar; }
+    const std::array<QLabel*, 7>& Label1() const { return c_.Label1; }
+    const std::array<QPushButton*, 24>& Command2() const { return c_.Command2; }
+    const std::array<QLineEdit*, 24>& TextLong() const { return c_.TextLong; }
+    const std::array<QLineEdit*, 24>& TextShort() const { return c_.TextShort; }
+    const std::array<QComboBox*, 24>& ComboSay() const { return c_.ComboSay; }
+    const std::array<QCheckBox*, 24>& CheckEnter() const { return c_.CheckEnter; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createTopControls();
-    void createRows();
-    void setTabOrder();
+    struct Controls {
+        QPushButton* Command1 = nullptr;
+        QPushButton* Command3 = nullptr;
+        QPushButton* Command4 = nullptr;
+        FieldComboBox* ComboTextSet = nullptr;
+        QCheckBox* CheckAlwaysOnTop = nullptr;
+        QLineEdit* Prefix = nullptr;
+        std::array<QLineEdit*, 6> TextVar{};
+        std::array<QLabel*, 7> Label1{};
+        std::array<QPushButton*, 24> Command2{};
+        std::array<QLineEdit*, 24> TextLong{};
+        std::array<QLineEdit*, 24> TextShort{};
+        std::array<QComboBox*, 24> ComboSay{};
+        std::array<QCheckBox*, 24> CheckEnter{};
+    };
+
     void connectHandlers();
     ModeWindow& createWindow(int windowSize);
 
+    Controls c_;
     UiContext& ui_;
     WindowModes modes_;
     std::unique_ptr<TextSetSelector> selector_;

@@ -28,14 +28,24 @@ public:
     void TextShort_MouseMove(int index);
     void TextShort_Change(int index);
 
-    QPushButton* Command1 = nullptr; // "Curse !"
-    QComboBox* ComboTextSet = nullptr;
-    QLabel* LabelFullText = nullptr;
-    std::array<QPushButton*, 24> Command2{};
-    std::array<QLineEdit*, 24> TextShort{};
-    QPushButton* Command3 = nullptr; // "Display tiny window"
+    // Controls, by their table names and indices.
+    QPushButton* Command1() const { return c_.Command1; } // "Curse !"
+    QComboBox* ComboTextSet() const { return c_.ComboTextSet; }
+    QLabel* LabelFullText() const { return c_.LabelFullText; }
+    const std::array<QPushButton*, 24>& Command2() const { return c_.Command2; }
+    const std::array<QLineEdit*, 24>& TextShort() const { return c_.TextShort; }
+    QPushButton* Command3() const { return c_.Command3; } // "Display tiny window"
 
 private:
+    struct Controls {
+        QPushButton* Command1 = nullptr;
+        QComboBox* ComboTextSet = nullptr;
+        QLabel* LabelFullText = nullptr;
+        std::array<QPushButton*, 24> Command2{};
+        std::array<QLineEdit*, 24> TextShort{};
+        QPushButton* Command3 = nullptr;
+    };
+    Controls c_;
     MouseMoveRelay* buttonMoves_ = nullptr;
     MouseMoveRelay* labelMoves_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "phrasebook/PhraseBook.h"
 #include "ui/Appearance.h"
+#include "ui/ControlBuilder.h"
 #include "ui/MouseMoveRelay.h"
 #include "ui/TextSetSelector.h"
 #include "ui/Twips.h"
@@ -19,48 +20,24 @@ FormTiny::FormTiny(UiContext& ui, WindowModes& modes)
     setWindowTitle(QStringLiteral("Jeerkit"));
     setWindowIcon(look::windowIcon());
     // Sizable, but the controls stay where they are: no layout.
-    resize(twipsToPixels(6150), twipsToPixels(975));
+    resize(twipsToPixels(controls::tinyWindow().width),
+           twipsToPixels(controls::tinyWindow().height));
 
-    const QFont bold = look::sansFont(true);
-    Command3 = new QPushButton(QStringLiteral("Big"), this);
-    Command3->setFont(bold);
-    place(*Command3, 0, 0, 720, 615);
-
-    Command1 = new QPushButton(QStringLiteral("Curse !"), this);
-    Command1->setFont(bold);
-    place(*Command1, 720, 0, 1470, 615);
-
-    ComboTextSet = new QComboBox(this);
-    ComboTextSet->setFont(bold);
-    place(*ComboTextSet, 0, 630, 2175, 315);
+    const BuiltControls built(*this, controls::tinyWindow());
+    c_.Command3 = built.get<QPushButton>("Command3");
+    c_.Command1 = built.get<QPushButton>("Command1");
+    c_.ComboTextSet = built.get<QComboBox>("ComboTextSet");
+    c_.Command2 = built.array<QPushButton, EntryCount>("Command2");
+    c_.LabelFullText = built.get<QLabel>("LabelFullText");
+    // The label lies under the lower row of buttons, which overlap it by a pixel.
+    c_.LabelFullText->lower();
 
     buttonMoves_ = new MouseMoveRelay([this](int i) { Command2_MouseMove(i); }, this);
-    for (int i = 0; i < EntryCount; ++i) {
-        auto* send = new QPushButton(look::entryCaption(i), this);
-        send->setFont(look::numberFont());
-        place(*send, 2190 + 330 * (i % 12), i < 12 ? 0 : 300, 330, 315);
-        Command2[i] = send;
-        buttonMoves_->watch(*send, i);
-    }
+    for (int i = 0; i < EntryCount; ++i)
+        buttonMoves_->watch(*c_.Command2[i], i);
+    c_.Command1->setFocus();
 
-    LabelFullText = makeFullTextLabel();
-    LabelFullText->setFont(bold);
-    place(*LabelFullText, 2190, 600, 3975, 375);
-    // The label lies under the lower row of buttons, which overlap it by a pixel.
-    LabelFullText->lower();
-
-    QWidget* previous = Command1;
-    auto chain = [&previous](QWidget* next) {
-        QWidget::setTabOrder(previous, next);
-        previous = next;
-    };
-    for (QPushButton* send : Command2)
-        chain(send);
-    chain(ComboTextSet);
-    chain(Command3);
-    Command1->setFocus();
-
-    connectCommon(*Command1, *Command3, *ComboTextSet, Command2);
+    connectCommon(*c_.Command1, *c_.Command3, *c_.ComboTextSet, c_.Command2);
 }
 
 FormTiny::~FormTiny() = default;
@@ -70,7 +47,7 @@ void FormTiny::ShowTextSet(qint16 /*set*/) {
 }
 
 void FormTiny::Command2_MouseMove(int index) {
-    showFullText(*LabelFullText, index);
+    showFullText(*c_.LabelFullText, index);
 }
 
 } // namespace jk

@@ -25,13 +25,22 @@ public:
 
     void Command2_MouseMove(int index);
 
-    QPushButton* Command3 = nullptr; // "Big"
-    QPushButton* Command1 = nullptr; // "Curse !"
-    QComboBox* ComboTextSet = nullptr;
-    std::array<QPushButton*, 24> Command2{};
-    QLabel* LabelFullText = nullptr;
+    // Controls, by their table names and indices.
+    QPushButton* Command3() const { return c_.Command3; } // "Big"
+    QPushButton* Command1() const { return c_.Command1; } // "Curse !"
+    QComboBox* ComboTextSet() const { return c_.ComboTextSet; }
+    const std::array<QPushButton*, 24>& Command2() const { return c_.Command2; }
+    QLabel* LabelFullText() const { return c_.LabelFullText; }
 
 private:
+    struct Controls {
+        QPushButton* Command3 = nullptr;
+        QPushButton* Command1 = nullptr;
+        QComboBox* ComboTextSet = nullptr;
+        std::array<QPushButton*, 24> Command2{};
+        QLabel* LabelFullText = nullptr;
+    };
+    Controls c_;
     MouseMoveRelay* buttonMoves_ = nullptr;
 };
 

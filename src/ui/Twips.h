@@ -3,13 +3,13 @@
 #include <QRect>
 #include <QWidget>
 
+#include "ui/ControlTable.h"
+
 #include <cmath>
 
 namespace jk {
 
-// Layouts are drawn in twips, 15 to the pixel at 96 dots per inch; Qt scales the pixels on
-// high-density screens.
-inline constexpr int TwipsPerPixel = 15;
+using controls::TwipsPerPixel;
 
 inline constexpr int twipsToPixels(int twips) {
     return twips / TwipsPerPixel;

@@ -7,6 +7,7 @@
 
 #include "phrasebook/SettingsLayout.h"
 #include "phrasebook/SettingsStore.h"
+#include "ui/ControlTable.h"
 
 #include <QString>
 #include <QTest>
@@ -17,21 +18,21 @@ struct Point {
     int x, y;
 };
 
-// Centres of the numbered buttons and "Curse !", in client pixels, per window size (1 main,
-// 2 small, 3 tiny).
+// The middle of a control of the window of that size (1 main, 2 small, 3 tiny), in client
+// pixels, where the windows' tables place it.
+inline Point centre(int size, const char* name, int index = -1) {
+    const controls::Rect r = controls::rect(controls::workingWindow(size), name, index);
+    return {(r.left + r.width / 2) / controls::TwipsPerPixel,
+            (r.top + r.height / 2) / controls::TwipsPerPixel};
+}
+
+// The numbered button of an entry, and "Curse !".
 inline Point button(int size, int entry) {
-    switch (size) {
-    case 2:
-        return entry < 12 ? Point{17, 146 + 24 * entry} : Point{93, 146 + 24 * (entry - 12)};
-    case 3:
-        return entry < 12 ? Point{157 + 22 * entry, 10} : Point{157 + 22 * (entry - 12), 30};
-    default:
-        return {17, 76 + 22 * entry};
-    }
+    return centre(size, "Command2", entry);
 }
 
 inline Point curseButton(int size) {
-    return size == 2 ? Point{79, 34} : size == 3 ? Point{97, 20} : Point{49, 45};
+    return centre(size, "Command1");
 }
 
 inline QString titleOf(int size) {

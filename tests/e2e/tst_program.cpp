@@ -242,7 +242,8 @@ void TestProgram::signalsSaveLikeClosing() {
     auto& [game, program] = session;
 
     // An edit the store has not seen: replace the long text of row 1.
-    program.clickClient(program.window(), 200, 76);
+    const Point row1 = centre(1, "TextLong", 0);
+    program.clickClient(program.window(), row1.x, row1.y);
     QVERIFY(waitUntil([&] { return program.hasFocus(program.window()); }));
     QThread::msleep(200); // the click has reached the row's box
     program.type("{END}+{HOME}edited before the signal");
@@ -549,7 +550,8 @@ void TestProgram::longEntryMidLine() {
 void TestProgram::aboutBoxHasNoTitle() {
     ProgramProcess program;
     QVERIFY(program.start());
-    program.clickClient(program.window(), 560, 19); // "About"
+    const Point aboutButton = centre(1, "Command4");
+    program.clickClient(program.window(), aboutButton.x, aboutButton.y);
     QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 2; }));
     const auto shown = viewableWindowsOf(program.pid());
     const std::uint64_t about = shown[0] == program.window() ? shown[1] : shown[0];

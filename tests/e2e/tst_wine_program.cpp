@@ -278,18 +278,21 @@ void TestWineProgram::alwaysOnTopThroughSwitching() {
     const QString problem = program.start(1);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     const std::uint64_t main = program.waitForWindow(titleOf(1));
-    const Point checkBox{295, 18};
+    // The box itself, at the left end of the control.
+    const controls::Rect box = controls::rect(controls::mainWindow(), "CheckAlwaysOnTop");
+    const Point checkBox{(box.left + box.height / 2) / controls::TwipsPerPixel,
+                         centre(1, "CheckAlwaysOnTop").y};
     for (bool on : {true, false, true}) {
         program.click(main, checkBox);
         QVERIFY2(waitUntil([&] { return above(probe, main) == on; }), on ? "on" : "off");
     }
 
     // "Display small window", then "Display tiny window": each keeps the choice.
-    program.click(main, {463, 19});
+    program.click(main, centre(1, "Command3"));
     const std::uint64_t small = program.waitForSwitch(main);
     QVERIFY(small != 0);
     QVERIFY(waitUntil([&] { return above(probe, small); }));
-    program.click(small, {79, 438});
+    program.click(small, centre(2, "Command3"));
     const std::uint64_t tiny = program.waitForSwitch(small);
     QVERIFY(tiny != 0);
     QVERIFY(waitUntil([&] { return above(probe, tiny); }));

@@ -50,25 +50,25 @@ void TestFormMain::firstRunShowsTheStockPhrases() {
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Jeerkit 2.0 - Bardsnark (and more...)"));
     QVERIFY(w.isVisible());
-    QCOMPARE(w.ComboTextSet->count(), 30);
-    QCOMPARE(w.ComboTextSet->currentIndex(), 0);
-    QCOMPARE(w.ComboTextSet->currentText(), QStringLiteral("Adventurer 1"));
-    QCOMPARE(w.ComboTextSet->itemText(20), QStringLiteral("Gestures 1"));
-    QCOMPARE(w.TextLong[0]->text(),
+    QCOMPARE(w.ComboTextSet()->count(), 30);
+    QCOMPARE(w.ComboTextSet()->currentIndex(), 0);
+    QCOMPARE(w.ComboTextSet()->currentText(), QStringLiteral("Adventurer 1"));
+    QCOMPARE(w.ComboTextSet()->itemText(20), QStringLiteral("Gestures 1"));
+    QCOMPARE(w.TextLong()[0]->text(),
              QStringLiteral("Hail fine sir. Might I purchase some of thine wares?"));
-    QCOMPARE(w.TextShort[0]->text(), w.TextLong[0]->text());
-    QCOMPARE(w.TextLong[23]->text(), QStringLiteral("frown"));
-    QCOMPARE(w.ComboSay[23]->currentText(), QStringLiteral("Emote"));
-    QCOMPARE(w.ComboSay[18]->currentText(), QStringLiteral("Say"));
-    for (QCheckBox* enter : w.CheckEnter)
+    QCOMPARE(w.TextShort()[0]->text(), w.TextLong()[0]->text());
+    QCOMPARE(w.TextLong()[23]->text(), QStringLiteral("frown"));
+    QCOMPARE(w.ComboSay()[23]->currentText(), QStringLiteral("Emote"));
+    QCOMPARE(w.ComboSay()[18]->currentText(), QStringLiteral("Say"));
+    for (QCheckBox* enter : w.CheckEnter())
         QVERIFY(enter->isChecked());
-    QCOMPARE(w.Prefix->text(), QStringLiteral("Thou"));
+    QCOMPARE(w.Prefix()->text(), QStringLiteral("Thou"));
     QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("1"));
     QCOMPARE(w.pos(), QPoint(0, 0));
     QVERIFY(!w.smallWindow());
     // Opens on "Curse !", with the labels readable from their start.
-    QCOMPARE(QApplication::focusWidget(), w.Command1);
-    QCOMPARE(w.TextShort[0]->cursorPosition(), 0);
+    QCOMPARE(QApplication::focusWidget(), w.Command1());
+    QCOMPARE(w.TextShort()[0]->cursorPosition(), 0);
 }
 
 void TestFormMain::editSurvivesSwitchingSets() {
@@ -77,18 +77,18 @@ void TestFormMain::editSurvivesSwitchingSets() {
     run.start();
     FormMain& w = *run.main;
 
-    w.ComboTextSet->setCurrentIndex(2);
+    w.ComboTextSet()->setCurrentIndex(2);
     QCOMPARE(run.book.CurrentTextSet, qint16(2));
-    w.TextLong[4]->setText(QStringLiteral("Thy boots are muddy"));
-    w.TextShort[4]->setText(QStringLiteral("boots"));
-    w.CheckEnter[4]->setChecked(false);
-    w.ComboTextSet->setCurrentIndex(4);
-    QCOMPARE(w.TextLong[4]->text(), QString());
-    QVERIFY(w.CheckEnter[4]->isChecked());
-    w.ComboTextSet->setCurrentIndex(2);
-    QCOMPARE(w.TextLong[4]->text(), QStringLiteral("Thy boots are muddy"));
-    QCOMPARE(w.TextShort[4]->text(), QStringLiteral("boots"));
-    QVERIFY(!w.CheckEnter[4]->isChecked());
+    w.TextLong()[4]->setText(QStringLiteral("Thy boots are muddy"));
+    w.TextShort()[4]->setText(QStringLiteral("boots"));
+    w.CheckEnter()[4]->setChecked(false);
+    w.ComboTextSet()->setCurrentIndex(4);
+    QCOMPARE(w.TextLong()[4]->text(), QString());
+    QVERIFY(w.CheckEnter()[4]->isChecked());
+    w.ComboTextSet()->setCurrentIndex(2);
+    QCOMPARE(w.TextLong()[4]->text(), QStringLiteral("Thy boots are muddy"));
+    QCOMPARE(w.TextShort()[4]->text(), QStringLiteral("boots"));
+    QVERIFY(!w.CheckEnter()[4]->isChecked());
     QCOMPARE(run.book.EntryEnter[2][4], qint16(0));
     QCOMPARE(run.book.EntryLong[4][4], QString());
 }
@@ -113,8 +113,8 @@ void TestFormMain::styleChangeIsUsedByTheNextSend() {
     run.start();
     FormMain& w = *run.main;
 
-    w.ComboSay[1]->setCurrentIndex(style);
-    w.Command2[1]->click();
+    w.ComboSay()[1]->setCurrentIndex(style);
+    w.Command2()[1]->click();
     QCOMPARE(run.platform.typed.size(), std::size_t(1));
     QCOMPARE(run.typed(0), line);
     QVERIFY(run.warnings.isEmpty());
@@ -143,14 +143,14 @@ void TestFormMain::longTextRule() {
     QString text;
     for (int k = 0; k < length; ++k)
         text.append(QChar(u'a' + k % 26));
-    w.CheckEnter[6]->setChecked(false);
-    w.TextLong[6]->setText(text);
-    QCOMPARE(w.TextLong[6]->selectionStart(), selectionStart);
-    QCOMPARE(w.TextLong[6]->selectedText().size(), selectionLength);
+    w.CheckEnter()[6]->setChecked(false);
+    w.TextLong()[6]->setText(text);
+    QCOMPARE(w.TextLong()[6]->selectionStart(), selectionStart);
+    QCOMPARE(w.TextLong()[6]->selectedText().size(), selectionLength);
     // Never cut: the entry holds the whole text and sends it.
-    QCOMPARE(w.TextLong[6]->text(), text);
+    QCOMPARE(w.TextLong()[6]->text(), text);
     QCOMPARE(run.book.EntryLong[0][6], text);
-    w.Command2[6]->click();
+    w.Command2()[6]->click();
     QCOMPARE(run.typed(0), text);
 }
 
@@ -158,7 +158,7 @@ void TestFormMain::typingAtTheEndOfALongTextReplacesTheLastCharacter() {
     StoreFile file;
     UiRun run(file.path());
     run.start();
-    QLineEdit& box = *run.main->TextLong[2];
+    QLineEdit& box = *run.main->TextLong()[2];
     box.setFocus();
     box.setText(QString(77, u'x'));
     QTest::keyClick(&box, Qt::Key_Y);
@@ -172,15 +172,15 @@ void TestFormMain::typedOrWheeledStyleChangesNothing() {
     UiRun run(file.path());
     run.start();
     FormMain& w = *run.main;
-    QComboBox& style = *w.ComboSay[5];
-    QVERIFY(!w.ComboSay[0]->isEditable());
+    QComboBox& style = *w.ComboSay()[5];
+    QVERIFY(!w.ComboSay()[0]->isEditable());
     QVERIFY(style.isEditable());
 
     style.setFocus(Qt::TabFocusReason);
     style.lineEdit()->selectAll();
     QTest::keyClicks(&style, QStringLiteral("Yell"));
     QTest::keyClick(&style, Qt::Key_Return);
-    w.TextLong[0]->setFocus(Qt::TabFocusReason);
+    w.TextLong()[0]->setFocus(Qt::TabFocusReason);
     QCOMPARE(run.book.EntryStyle[0][5], qint16(Say));
     QCOMPARE(style.count(), 5);
     QCOMPARE(style.currentIndex(), 0);
@@ -195,7 +195,7 @@ void TestFormMain::typedOrWheeledStyleChangesNothing() {
             QCoreApplication::sendEvent(box, &event);
         }
     };
-    std::ranges::for_each(w.ComboSay, wheel);
+    std::ranges::for_each(w.ComboSay(), wheel);
     style.setFocus(Qt::MouseFocusReason);
     wheel(&style);
     QCOMPARE(run.book.EntryStyle[0], styles);
@@ -216,14 +216,14 @@ void TestFormMain::prefixAndVariablesReachTheGame() {
     run.platform.windows["Ultima Online"] = 3;
     run.start();
     FormMain& w = *run.main;
-    w.ComboTextSet->setCurrentIndex(7);
-    w.TextVar[1]->setText(QStringLiteral("Bob"));
-    w.TextLong[0]->setText(QStringLiteral("Hail <var2>"));
-    w.Command2[0]->click();
+    w.ComboTextSet()->setCurrentIndex(7);
+    w.TextVar()[1]->setText(QStringLiteral("Bob"));
+    w.TextLong()[0]->setText(QStringLiteral("Hail <var2>"));
+    w.Command2()[0]->click();
     QCOMPARE(run.typed(0), QStringLiteral("Hail Bob\n"));
 
-    w.Prefix->setText(QStringLiteral("Ye"));
-    w.Command1->click();
+    w.Prefix()->setText(QStringLiteral("Ye"));
+    w.Command1()->click();
     QVERIFY(run.typed(1).startsWith(QStringLiteral("Ye ")));
 }
 
@@ -257,7 +257,7 @@ void TestFormMain::startupValues() {
     UiRun run(file.path());
     run.start();
     QCOMPARE(run.book.CurrentTextSet, qint16(expectedSet));
-    QCOMPARE(run.main->ComboTextSet->currentIndex(), expectedSet);
+    QCOMPARE(run.main->ComboTextSet()->currentIndex(), expectedSet);
     QVERIFY(run.main->isVisible());
     QVERIFY(!run.main->smallWindow() && !run.main->tinyWindow());
     QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("1"));
@@ -272,15 +272,15 @@ void TestFormMain::styleWithoutAnItemIsKept() {
         run.platform.windows["Ultima Online"] = 9;
         run.start();
         FormMain& w = *run.main;
-        QCOMPARE(w.ComboSay[2]->currentIndex(), -1);
-        QCOMPARE(w.ComboSay[2]->currentText(), QString());
+        QCOMPARE(w.ComboSay()[2]->currentIndex(), -1);
+        QCOMPARE(w.ComboSay()[2]->currentText(), QString());
         QCOMPARE(run.book.EntryStyle[0][2], qint16(7));
         // Sent like "Say".
-        w.Command2[2]->click();
+        w.Command2()[2]->click();
         QCOMPARE(run.typed(0), run.book.EntryLong[0][2] + u'\n');
         // Away and back, then saved: still 7.
-        w.ComboTextSet->setCurrentIndex(1);
-        w.ComboTextSet->setCurrentIndex(0);
+        w.ComboTextSet()->setCurrentIndex(1);
+        w.ComboTextSet()->setCurrentIndex(0);
         QCOMPARE(run.book.EntryStyle[0][2], qint16(7));
         run.main->close();
     }
@@ -293,7 +293,7 @@ void TestFormMain::aboutBoxLeavesAndRestoresTopMost() {
     run.start();
     FormMain& w = *run.main;
     const auto id = platform::WindowId(w.winId());
-    w.CheckAlwaysOnTop->setChecked(true);
+    w.CheckAlwaysOnTop()->setChecked(true);
     QVERIFY(run.platform.topMost.at(id));
     QCOMPARE(run.setting(layout::AlwaysOnTop), QStringLiteral("True"));
 
@@ -310,7 +310,7 @@ void TestFormMain::aboutBoxLeavesAndRestoresTopMost() {
         run.store.write(layout::Settings, layout::WindowSize, QStringLiteral("marker"));
         QTest::keyClick(about, Qt::Key_O, Qt::AltModifier);
     });
-    w.Command4->click();
+    w.Command4()->click();
     QVERIFY(seenWhileOpen);
     QCOMPARE(title, QString());
     QVERIFY(!topMostWhileOpen);
@@ -328,19 +328,19 @@ void TestFormMain::storedAlwaysOnTopAppliesToEveryWindow() {
     UiRun run(file.path());
     run.start();
     FormMain& w = *run.main;
-    QVERIFY(w.CheckAlwaysOnTop->isChecked());
+    QVERIFY(w.CheckAlwaysOnTop()->isChecked());
     QVERIFY(run.platform.topMost.at(platform::WindowId(w.winId())));
 
-    w.Command3->click();
+    w.Command3()->click();
     QVERIFY(run.platform.topMost.at(platform::WindowId(w.smallWindow()->winId())));
-    w.smallWindow()->Command3->click();
+    w.smallWindow()->Command3()->click();
     const auto tinyId = platform::WindowId(w.tinyWindow()->winId());
     QVERIFY(run.platform.topMost.at(tinyId));
-    w.tinyWindow()->Command3->click();
+    w.tinyWindow()->Command3()->click();
     // Unchecked in the main window: the next window shown is an ordinary one.
-    w.CheckAlwaysOnTop->setChecked(false);
+    w.CheckAlwaysOnTop()->setChecked(false);
     QCOMPARE(run.setting(layout::AlwaysOnTop), QStringLiteral("False"));
-    w.Command3->click();
+    w.Command3()->click();
     QVERIFY(!run.platform.topMost.at(platform::WindowId(w.smallWindow()->winId())));
 }
 

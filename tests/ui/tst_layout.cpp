@@ -1,10 +1,13 @@
 // No control covers another where the layout does not say so.
 #include "UiHarness.h"
 
+#include "ui/Appearance.h"
+#include "ui/ControlTable.h"
 #include "ui/FieldComboBox.h"
 #include "ui/FormAbout.h"
 #include "ui/FormSmall.h"
 #include "ui/FormTiny.h"
+#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace jk;
 using namespace jk::test;
@@ -24,8 +29,8 @@ struct Windows {
     FormAbout about;
     Windows() {
         run.start();
-        run.main->Command3->click();
-        run.main->smallWindow()->Command3->click();
+        run.main->Command3()->click();
+        run.main->smallWindow()->Command3()->click();
     }
     QWidget* byName(const QString& name) {
         if (name == u"main")
@@ -51,11 +56,11 @@ QString nameOf(const QWidget* w) {
 QList<const QWidget*> touching(Windows& all, const QString& window) {
     QList<const QWidget*> out;
     if (window == u"main")
-        out.append({all.run.main->TextVar.begin(), all.run.main->TextVar.end()});
+        out.append({all.run.main->TextVar().begin(), all.run.main->TextVar().end()});
     if (window == u"tiny") {
         FormTiny& tiny = *all.run.main->tinyWindow();
-        out.append({tiny.Command2.begin(), tiny.Command2.end()});
-        out.append(tiny.LabelFullText);
+        out.append({tiny.Command2().begin(), tiny.Command2().end()});
+        out.append(tiny.LabelFullText());
     }
     return out;
 }
@@ -68,6 +73,8 @@ class TestLayout : public QObject {
 private slots:
     void noControlCoversAnother_data();
     void noControlCoversAnother();
+    void controlsFollowTheTables_data();
+    void controlsFollowTheTables();
 };
 
 void TestLayout::noControlCoversAnother_data() {
@@ -99,6 +106,58 @@ void TestLayout::noControlCoversAnother() {
                                  a->geometry().intersected(b->geometry()).height() == 1;
             QVERIFY2(allowed, qPrintable(nameOf(a) + QStringLiteral(" / ") + nameOf(b)));
         }
+    }
+}
+
+void TestLayout::controlsFollowTheTables_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* window : {"main", "small", "tiny", "about"})
+        QTest::newRow(window) << window;
+}
+
+// Every control of the window's table, and nothing else: its name, rectangle, font, colours
+// and place in the keyboard order.
+void TestLayout::controlsFollowTheTables() {
+    using namespace controls;
+    QFETCH(QString, window);
+    Windows all;
+    QWidget* w = all.byName(window);
+    const Window& table = window == u"about"   ? aboutBox()
+                          : window == u"small" ? smallWindow()
+                          : window == u"tiny"  ? tinyWindow()
+                                               : mainWindow();
+    QCOMPARE(w->size(), QSize(twipsToPixels(table.width), twipsToPixels(table.height)));
+    const QFont fonts[] = {w->font(), look::sansFont(false), look::sansFont(true),
+                           look::numberFont()};
+    const QColor backgrounds[] = {w->palette().color(QPalette::Window), Qt::black, Qt::black,
+                                  Qt::white};
+    std::vector<std::pair<int, QWidget*>> order;
+    qsizetype count = 0;
+    for (const Control& row : table.controls) {
+        for (int i = row.first; i <= row.last; ++i, ++count) {
+            const QString name = QString::fromStdString(controls::objectName(row, i));
+            auto* c = w->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+            QVERIFY2(c, qPrintable(name));
+            const Rect r = rectOf(row, i);
+            QCOMPARE(c->geometry(), twipsRect(r.left, r.top, r.width, r.height));
+            QCOMPARE(c->font(), fonts[int(row.font)]);
+            QVERIFY2(!c->autoFillBackground() ||
+                         c->palette().color(c->backgroundRole()) == backgrounds[int(row.colour)],
+                     qPrintable(name));
+            if (row.colour == Colour::CyanOnBlack)
+                QCOMPARE(c->palette().color(QPalette::WindowText), look::Cyan);
+            if (tabOf(row, i) >= 0)
+                order.emplace_back(tabOf(row, i), c);
+        }
+    }
+    QCOMPARE(w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), count);
+    std::ranges::sort(order, {}, &std::pair<int, QWidget*>::first);
+    QWidget* next = order.front().second;
+    for (const auto& [tab, expected] : order) {
+        QCOMPARE(next->objectName(), expected->objectName());
+        do
+            next = next->nextInFocusChain();
+        while (next->parentWidget() != w || !(next->focusPolicy() & Qt::TabFocus));
     }
 }
 

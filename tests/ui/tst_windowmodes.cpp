@@ -38,9 +38,9 @@ QWidget* windowOf(FormMain& main, int size) {
 
 void switchTo(FormMain& main, int size) {
     if (size >= 2)
-        main.Command3->click();
+        main.Command3()->click();
     if (size >= 3)
-        main.smallWindow()->Command3->click();
+        main.smallWindow()->Command3()->click();
 }
 
 } // namespace
@@ -66,7 +66,7 @@ void TestWindowModes::cycleStoresSizesAndTheSmallPosition() {
     run.start();
     FormMain& w = *run.main;
 
-    w.Command3->click();
+    w.Command3()->click();
     FormSmall* small = w.smallWindow();
     QVERIFY(small && small->isVisible() && !w.isVisible());
     QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("2"));
@@ -74,7 +74,7 @@ void TestWindowModes::cycleStoresSizesAndTheSmallPosition() {
     QCOMPARE(run.setting(layout::SmallTop), Missing);
 
     small->move(40, 30);
-    small->Command3->click();
+    small->Command3()->click();
     FormTiny* tiny = w.tinyWindow();
     QVERIFY(tiny && tiny->isVisible() && !small->isVisible());
     QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("3"));
@@ -82,14 +82,14 @@ void TestWindowModes::cycleStoresSizesAndTheSmallPosition() {
     QCOMPARE(run.setting(layout::SmallLeft), QStringLiteral("600"));
 
     tiny->move(10, 20);
-    tiny->Command3->click();
+    tiny->Command3()->click();
     QVERIFY(w.isVisible() && !tiny->isVisible());
     QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("1"));
     QCOMPARE(run.setting(layout::TinyTop), QStringLiteral("300"));
     QCOMPARE(run.setting(layout::MainTop), Missing);
 
     // Hidden, not destroyed: shown again where it was.
-    w.Command3->click();
+    w.Command3()->click();
     QCOMPARE(w.smallWindow(), small);
     QCOMPARE(small->pos(), QPoint(40, 30));
 }
@@ -129,13 +129,13 @@ void TestWindowModes::startInStoredSize() {
     }
     if (shown == 2) {
         QCOMPARE(w.smallWindow()->pos(), QPoint(40, 20));
-        QCOMPARE(w.smallWindow()->ComboTextSet->currentIndex(), 21);
-        QCOMPARE(w.smallWindow()->TextShort[0]->text(), QStringLiteral("unarmedsalute"));
+        QCOMPARE(w.smallWindow()->ComboTextSet()->currentIndex(), 21);
+        QCOMPARE(w.smallWindow()->TextShort()[0]->text(), QStringLiteral("unarmedsalute"));
     }
     if (shown == 3) {
         // Far off the screen is kept: the player's desktop may have been larger.
         QCOMPARE(w.tinyWindow()->pos(), QPoint(-3, 30000));
-        QCOMPARE(w.tinyWindow()->ComboTextSet->currentIndex(), 21);
+        QCOMPARE(w.tinyWindow()->ComboTextSet()->currentIndex(), 21);
     }
 }
 
@@ -143,7 +143,7 @@ void TestWindowModes::otherApplicationsDoNotActivate() {
     StoreFile file;
     UiRun run(file.path());
     run.start();
-    run.main->Command3->click();
+    run.main->Command3()->click();
     FormSmall& small = *run.main->smallWindow();
     QVERIFY(activate(small));
     run.store.write(layout::Settings, layout::WindowSize, QStringLiteral("marker"));
@@ -174,7 +174,7 @@ void TestWindowModes::closeRunsOnlyThatWindowsSequence() {
     FormMain& w = *run.main;
     // Every window exists; the one to close is shown, the others hidden.
     switchTo(w, 3);
-    w.tinyWindow()->Command3->click();
+    w.tinyWindow()->Command3()->click();
     switchTo(w, closing);
     for (int size = 1; size <= 3; ++size)
         windowOf(w, size)->move(size == closing ? QPoint(20, 30) : QPoint(70, 80));
@@ -217,9 +217,9 @@ void TestWindowModes::minimisedOrMaximisedStoresNoPosition() {
     run.start();
     switchTo(*run.main, 3);
     FormTiny& tiny = *run.main->tinyWindow();
-    const QPoint buttonAt = tiny.Command2[23]->pos();
+    const QPoint buttonAt = tiny.Command2()[23]->pos();
     tiny.showMaximized();
-    QCOMPARE(tiny.Command2[23]->pos(), buttonAt);
+    QCOMPARE(tiny.Command2()[23]->pos(), buttonAt);
     QVERIFY(tiny.isMaximized());
     QVERIFY(tiny.close());
     QCOMPARE(file.read(layout::Settings, layout::TinyTop), QStringLiteral("75"));
@@ -233,19 +233,19 @@ void TestWindowModes::restartShowsEveryEdit() {
         UiRun run(file.path());
         run.start();
         FormMain& w = *run.main;
-        w.TextLong[0]->setText(QStringLiteral("Well met, <var3>!"));
-        w.ComboSay[0]->setCurrentIndex(Whisper);
-        w.CheckEnter[1]->setChecked(false);
-        w.TextVar[2]->setText(QStringLiteral("traveller"));
-        w.Prefix->setText(QStringLiteral("Thee"));
-        w.ComboTextSet->setCurrentIndex(2);
-        w.TextLong[4]->setText(QString(300, u'q'));
-        w.ComboTextSet->setFocus(Qt::TabFocusReason);
-        w.ComboTextSet->lineEdit()->setText(QStringLiteral("Shop"));
-        w.Command1->setFocus(Qt::TabFocusReason);
-        w.Command3->click();
-        w.smallWindow()->TextShort[3]->setText(QStringLiteral("short"));
-        w.smallWindow()->Command3->click();
+        w.TextLong()[0]->setText(QStringLiteral("Well met, <var3>!"));
+        w.ComboSay()[0]->setCurrentIndex(Whisper);
+        w.CheckEnter()[1]->setChecked(false);
+        w.TextVar()[2]->setText(QStringLiteral("traveller"));
+        w.Prefix()->setText(QStringLiteral("Thee"));
+        w.ComboTextSet()->setCurrentIndex(2);
+        w.TextLong()[4]->setText(QString(300, u'q'));
+        w.ComboTextSet()->setFocus(Qt::TabFocusReason);
+        w.ComboTextSet()->lineEdit()->setText(QStringLiteral("Shop"));
+        w.Command1()->setFocus(Qt::TabFocusReason);
+        w.Command3()->click();
+        w.smallWindow()->TextShort()[3]->setText(QStringLiteral("short"));
+        w.smallWindow()->Command3()->click();
         QVERIFY(w.tinyWindow()->close());
     }
     UiRun run(file.path());
@@ -253,18 +253,18 @@ void TestWindowModes::restartShowsEveryEdit() {
     run.start();
     FormMain& w = *run.main;
     QVERIFY(w.tinyWindow() && w.tinyWindow()->isVisible());
-    QCOMPARE(w.tinyWindow()->ComboTextSet->currentText(), QStringLiteral("Shop"));
-    w.tinyWindow()->Command3->click();
-    QCOMPARE(w.ComboTextSet->currentIndex(), 2);
-    QCOMPARE(w.TextLong[4]->text(), QString(300, u'q'));
-    QCOMPARE(w.TextShort[3]->text(), QStringLiteral("short"));
-    QCOMPARE(w.Prefix->text(), QStringLiteral("Thee"));
-    QCOMPARE(w.TextVar[2]->text(), QStringLiteral("traveller"));
-    w.ComboTextSet->setCurrentIndex(0);
-    QCOMPARE(w.TextLong[0]->text(), QStringLiteral("Well met, <var3>!"));
-    QCOMPARE(w.ComboSay[0]->currentText(), QStringLiteral("Whisper"));
-    QVERIFY(!w.CheckEnter[1]->isChecked());
-    w.Command2[0]->click();
+    QCOMPARE(w.tinyWindow()->ComboTextSet()->currentText(), QStringLiteral("Shop"));
+    w.tinyWindow()->Command3()->click();
+    QCOMPARE(w.ComboTextSet()->currentIndex(), 2);
+    QCOMPARE(w.TextLong()[4]->text(), QString(300, u'q'));
+    QCOMPARE(w.TextShort()[3]->text(), QStringLiteral("short"));
+    QCOMPARE(w.Prefix()->text(), QStringLiteral("Thee"));
+    QCOMPARE(w.TextVar()[2]->text(), QStringLiteral("traveller"));
+    w.ComboTextSet()->setCurrentIndex(0);
+    QCOMPARE(w.TextLong()[0]->text(), QStringLiteral("Well met, <var3>!"));
+    QCOMPARE(w.ComboSay()[0]->currentText(), QStringLiteral("Whisper"));
+    QVERIFY(!w.CheckEnter()[1]->isChecked());
+    w.Command2()[0]->click();
     QCOMPARE(run.typed(0), QStringLiteral("; Well met, traveller!\n"));
 }
 

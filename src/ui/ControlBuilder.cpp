@@ -1,0 +1,118 @@
+#include "ui/ControlBuilder.h"
+
+#include "ui/Appearance.h"
+#include "ui/FieldComboBox.h"
+#include "ui/Twips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace jk {
+
+namespace {
+
+using namespace controls;
+
+QWidget* make(Kind kind, const QString& caption, QWidget& window) {
+    switch (kind) {
+    case Kind::Button:
+        return new QPushButton(caption, &window);
+    case Kind::TextBox: {
+        auto* box = new QLineEdit(caption, &window);
+        look::liftLengthLimit(*box);
+        return box;
+    }
+    case Kind::Label:
+    case Kind::WrappedLabel: {
+        auto* label = new QLabel(caption, &window);
+        label->setTextFormat(Qt::PlainText);
+        if (kind == Kind::WrappedLabel) {
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+        return label;
+    }
+    case Kind::CheckBox:
+        return new QCheckBox(caption, &window);
+    case Kind::List:
+        return new QComboBox(&window);
+    case Kind::FieldList: {
+        auto* box = new FieldComboBox(&window);
+        box->setEditText(caption);
+        return box;
+    }
+    case Kind::Picture:
+        return new QLabel(&window);
+    }
+    return nullptr;
+}
+
+void dress(QWidget& widget, Font font, Colour colour) {
+    switch (font) {
+    case Font::Window:
+        break;
+    case Font::Sans:
+        widget.setFont(look::sansFont(false));
+        break;
+    case Font::SansBold:
+        widget.setFont(look::sansFont(true));
+        break;
+    case Font::Numbers:
+        widget.setFont(look::numberFont());
+        break;
+    }
+    switch (colour) {
+    case Colour::Window:
+        break;
+    case Colour::CyanOnBlack:
+        look::paintCyanOnBlack(widget);
+        break;
+    case Colour::Black:
+        look::paintBlack(widget);
+        break;
+    case Colour::White:
+        look::paintWhite(widget);
+        break;
+    }
+}
+
+} // namespace
+
+BuiltControls::BuiltControls(QWidget& window, const controls::Window& table) {
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const Control& row : table.controls) {
+        for (int index = row.first; index <= row.last; ++index) {
+            const QString caption = QString::fromUtf8(row.caption) == u"%n"
+                                        ? look::entryCaption(index)
+                                        : QString::fromUtf8(row.caption);
+            QWidget* widget = make(row.kind, caption, window);
+            const std::string name = objectName(row, index);
+            widget->setObjectName(QString::fromStdString(name));
+            const Rect r = rectOf(row, index);
+            place(*widget, r.left, r.top, r.width, r.height);
+            dress(*widget, row.font, row.colour);
+            if (const int tab = tabOf(row, index); tab >= 0)
+                order.emplace_back(tab, widget);
+            byName_.emplace(name, widget);
+        }
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 1; k < order.size(); ++k)
+        QWidget::setTabOrder(order[k - 1].second, order[k].second);
+}
+
+QWidget* BuiltControls::widget(std::string_view name, int index) const {
+    const std::string key =
+        index < 0 ? std::string(name) : std::string(name) + '_' + std::to_string(index);
+    const auto it = byName_.find(key);
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+} // namespace jk
