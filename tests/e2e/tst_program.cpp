@@ -479,9 +479,11 @@ void TestProgram::longEntryMidLine() {
         QVERIFY2(other->started(), other->error().c_str());
         program.activate(other->window());
         break;
-    case MidLine::OwnPhraseBox:
-        program.clickClient(program.window(), 200, 76 + 22 * 21);
+    case MidLine::OwnPhraseBox: {
+        const Point box = centre(1, "TextLong", 21);
+        program.clickClient(program.window(), box.x, box.y);
         break;
+    }
     case MidLine::OwnButton: {
         const Point q = button(1, 1);
         program.clickClient(program.window(), q.x, q.y);
