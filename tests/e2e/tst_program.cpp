@@ -275,7 +275,8 @@ void TestProgram::editSurvivesKill() {
     const QString problem = session.start(1);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     auto& program = session.program;
-    program.clickClient(program.window(), 200, 76);
+    const Point row1 = centre(1, "TextLong", 0);
+    program.clickClient(program.window(), row1.x, row1.y);
     QVERIFY(waitUntil([&] { return program.hasFocus(program.window()); }));
     QThread::msleep(200); // the click has reached the row's box
     program.type("{END}+{HOME}typed, then killed");
