@@ -117,14 +117,14 @@ void FormMain::connectHandlers() {
     const auto edited = [this] {
         ui_.keeper.edited();
     };
-    connect(Prefix, &QLineEdit::textChanged, this, edited);
-    for (QLineEdit* box : TextVar)
+    connect(c_.Prefix, &QLineEdit::textChanged, this, edited);
+    for (QLineEdit* box : c_.TextVar)
         connect(box, &QLineEdit::textChanged, this, edited);
     for (int i = 0; i < EntryCount; ++i) {
-        connect(TextLong[i], &QLineEdit::textChanged, this, edited);
-        connect(TextShort[i], &QLineEdit::textChanged, this, edited);
-        connect(ComboSay[i], &QComboBox::currentIndexChanged, this, edited);
-        connect(CheckEnter[i], &QCheckBox::toggled, this, edited);
+        connect(c_.TextLong[i], &QLineEdit::textChanged, this, edited);
+        connect(c_.TextShort[i], &QLineEdit::textChanged, this, edited);
+        connect(c_.ComboSay[i], &QComboBox::currentIndexChanged, this, edited);
+        connect(c_.CheckEnter[i], &QCheckBox::toggled, this, edited);
     }
 }
 
