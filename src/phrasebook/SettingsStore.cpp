@@ -210,9 +210,15 @@ StoreResult writeStore(const QString& path, const SettingsStore::Values& values)
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             registry.setValue(it.key(), it.value());
         registry.sync();
-        return registry.status() == QSettings::NoError
-                   ? StoreResult{true, path, {}}
-                   : fail(QStringLiteral("the registry refused the values"));
+        if (registry.status() != QSettings::NoError)
+            return fail(QStringLiteral("the registry refused the values"));
+        // Read back through a fresh handle, as the file store is: a save that the registry
+        // quietly dropped is a failure, not a success.
+        const QSettings check(path, QSettings::NativeFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            if (check.value(it.key()).toString() != it.value().toString())
+                return fail(QStringLiteral("the registry did not keep %1").arg(it.key()));
+        return {true, path, {}};
     }
     const Target target = resolve(path);
     if (target.kind == Target::Folder)
