@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
     jk::FormMain* mainWindow = nullptr;
     // Boxes stay above the window the player works in, which may be top-most.
     auto parentWindow = [&mainWindow]() -> QWidget* {
-        return mainWindow ? mainWindow->modes().activeWidget() : nullptr;
+        return mainWindow ? mainWindow->modes().active() : nullptr;
     };
     jk::GameLink link(book, *platform, random, [&parentWindow](const QString& text) {
         QMessageBox::warning(parentWindow(), QStringLiteral("Jeerkit"), text);
@@ -112,7 +112,7 @@ int main(int argc, char* argv[]) {
         form.modes().showMain();
 
     QObject::connect(&instance, &jk::SingleInstance::activationRequested, &form, [&form] {
-        if (QWidget* shown = form.modes().activeWidget()) {
+        if (QWidget* shown = form.modes().active()) {
             shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
             shown->raise();
             shown->activateWindow();

@@ -80,6 +80,16 @@ void SaveTextSet(const PhraseBook& book, SettingsStore& store, int n) {
     }
 }
 
+void LoadAllTextSets(PhraseBook& book, const SettingsStore& store) {
+    for (int n = 1; n <= SetCount; ++n)
+        LoadTextSet(book, store, n);
+}
+
+void SaveAllTextSets(const PhraseBook& book, SettingsStore& store) {
+    for (int n = 1; n <= SetCount; ++n)
+        SaveTextSet(book, store, n);
+}
+
 bool TextSetSaved(const PhraseBook& book, const SettingsStore& store, int n) {
     PhraseBook stored = book;
     LoadTextSet(stored, store, n);

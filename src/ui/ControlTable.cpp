@@ -118,8 +118,10 @@ const Window& aboutBox() {
     return AboutBox;
 }
 
-const Window& workingWindow(int windowSize) {
-    return windowSize == 2 ? SmallWindow : windowSize == 3 ? TinyWindow : MainWindow;
+const Window& workingWindow(WindowSize size) {
+    return size == WindowSize::Small  ? SmallWindow
+           : size == WindowSize::Tiny ? TinyWindow
+                                      : MainWindow;
 }
 
 const Control* find(const Window& window, std::string_view name, int index) {

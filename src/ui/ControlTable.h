@@ -5,6 +5,8 @@
 // The windows build themselves from these tables, and tests find controls and click points in
 // them. Plain C++, so that the end-to-end tests can read them without the windows.
 
+#include "ui/WindowSize.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,8 +73,7 @@ const Window& mainWindow();
 const Window& smallWindow();
 const Window& tinyWindow();
 const Window& aboutBox();
-// Main (1), small (2) or tiny (3).
-const Window& workingWindow(int windowSize);
+const Window& workingWindow(WindowSize size);
 
 // The row holding name(index); index -1 for a control that is no array. Null if none.
 const Control* find(const Window& window, std::string_view name, int index = -1);

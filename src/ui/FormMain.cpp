@@ -16,6 +16,7 @@
 #include "ui/FormSmall.h"
 #include "ui/FormTiny.h"
 #include "ui/StoreKeeper.h"
+#include "ui/TextSetSelector.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
 
@@ -51,28 +52,23 @@ qint16 readCurrentTextSet(const SettingsStore& store) {
 } // namespace
 
 FormMain::FormMain(UiContext& ui)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint)
-    , ui_(ui)
-    , modes_(ui) {
+    : WorkingWindow(ui, rules_, WindowSize::Main,
+                    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                        Qt::WindowCloseButtonHint)
+    , rules_(ui) {
     setWindowTitle(QStringLiteral("Jeerkit Tool"));
-    setWindowIcon(look::windowIcon());
     setFixedSize(twipsToPixels(controls::mainWindow().width),
                  twipsToPixels(controls::mainWindow().height));
     setFont(look::sansFont(true));
     look::paintBlack(*this);
 
-    const BuiltControls built(*this, controls::mainWindow());
-    c_.Command1 = built.get<QPushButton>("Command1");
-    c_.Command3 = built.get<QPushButton>("Command3");
+    const BuiltControls built = buildControls(true);
     c_.Command4 = built.get<QPushButton>("Command4");
-    c_.ComboTextSet = built.get<FieldComboBox>("ComboTextSet");
     c_.CheckAlwaysOnTop = built.get<QCheckBox>("CheckAlwaysOnTop");
     c_.Prefix = built.get<QLineEdit>("Prefix");
     c_.TextVar = built.array<QLineEdit, 6>("TextVar");
     c_.Label1 = built.array<QLabel, 7>("Label1");
-    c_.Command2 = built.array<QPushButton, EntryCount>("Command2");
     c_.TextLong = built.array<QLineEdit, EntryCount>("TextLong");
     c_.TextShort = built.array<QLineEdit, EntryCount>("TextShort");
     c_.ComboSay = built.array<QComboBox, EntryCount>("ComboSay");
@@ -83,20 +79,14 @@ FormMain::FormMain(UiContext& ui)
         ignoreWheel(*c_.ComboSay[i]);
         c_.CheckEnter[i]->setChecked(true);
     }
-
-    // The first control in the tab order has the focus when the window opens.
-    c_.Command1->setFocus();
-    selector_ = std::make_unique<TextSetSelector>(*c_.ComboTextSet, ui_, true,
-                                                  [this](qint16 set) { ShowTextSet(set); });
     connectHandlers();
-    modes_.setWindows(*this, [this](int size) -> ModeWindow& { return createWindow(size); });
+    rules_.setWindows(*this,
+                      [this](WindowSize size) -> WorkingWindow& { return createWindow(size); });
 }
 
 FormMain::~FormMain() = default;
 
 void FormMain::connectHandlers() {
-    connect(c_.Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(c_.Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(c_.Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(c_.CheckAlwaysOnTop, &QCheckBox::toggled, this, [this] { CheckAlwaysOnTop_Click(); });
     // The prefix and the variables are shared by all sets and live in the phrase book.
@@ -106,7 +96,6 @@ void FormMain::connectHandlers() {
         connect(c_.TextVar[v], &QLineEdit::textChanged, this,
                 [this, v](const QString& text) { ui_.book.Vars[v] = text; });
     for (int i = 0; i < EntryCount; ++i) {
-        connect(c_.Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
         connect(c_.TextLong[i], &QLineEdit::textChanged, this, [this, i] { TextLong_Change(i); });
         connect(c_.TextShort[i], &QLineEdit::textChanged, this, [this, i] { TextShort_Change(i); });
         connect(c_.ComboSay[i], &QComboBox::currentIndexChanged, this,
@@ -132,8 +121,7 @@ void FormMain::Form_Load() {
     PhraseBook& book = ui_.book;
     SettingsStore& store = ui_.store;
 
-    setWindowTitle(QStringLiteral("Jeerkit ") + QStringLiteral("2.0") +
-                   QStringLiteral(" - Bardsnark (and more...)"));
+    setWindowTitle(QStringLiteral("Jeerkit " JEERKIT_VERSION " - Bardsnark (and more...)"));
     ui_.random.seedFromClock();
     book.Loading = true;
     LoadBuiltIns(book);
@@ -148,35 +136,18 @@ void FormMain::Form_Load() {
                            .value_or(false);
     c_.CheckAlwaysOnTop->setChecked(book.AlwaysOnTop);
 
-    for (int n = 1; n <= SetCount; ++n) {
-        LoadTextSet(book, store, n);
-        selector_->append(book.SetName[n - 1]);
-    }
+    LoadAllTextSets(book, store);
+    selector().refill();
     // The boxes show the shared values as loaded (their edits write them back).
     c_.Prefix->setText(book.Prefix);
     for (int v = 0; v < 6; ++v)
         c_.TextVar[v]->setText(book.Vars[v]);
 
-    selector_->select(0);
+    selector().select(0);
     book.CurrentTextSet = readCurrentTextSet(store);
     book.Loading = false;
     ShowTextSet(book.CurrentTextSet);
     modes_.startIn(store.read(layout::Settings, layout::WindowSize, QStringLiteral("1")));
-}
-
-void FormMain::Form_Activate() {
-    modes_.activated(*this);
-    // Show what the small or tiny window changed meanwhile.
-    ShowTextSet(ui_.book.CurrentTextSet);
-}
-
-void FormMain::Form_Unload() {
-    modes_.closeFrom(*this);
-}
-
-void FormMain::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
 }
 
 void FormMain::ShowTextSet(qint16 set) {
@@ -195,19 +166,7 @@ void FormMain::ShowTextSet(qint16 set) {
         c_.TextShort[i]->setCursorPosition(0);
         c_.CheckEnter[i]->setChecked(book.EntryEnter[set][i] == 1);
     }
-    selector_->select(book.CurrentTextSet);
-}
-
-void FormMain::Command1_Click() {
-    ui_.link.SendCurse();
-}
-
-void FormMain::Command2_Click(int index) {
-    ui_.link.SendEntry(static_cast<qint16>(index));
-}
-
-void FormMain::Command3_Click() {
-    modes_.switchFrom(*this);
+    selector().select(book.CurrentTextSet);
 }
 
 void FormMain::Command4_Click() {
@@ -261,8 +220,8 @@ void FormMain::TextShort_Change(int index) {
         ui_.book.EntryShort[ui_.book.CurrentTextSet][index] = c_.TextShort[index]->text();
 }
 
-ModeWindow& FormMain::createWindow(int windowSize) {
-    if (windowSize == 2) {
+WorkingWindow& FormMain::createWindow(WindowSize size) {
+    if (size == WindowSize::Small) {
         small_ = std::make_unique<FormSmall>(ui_, modes_);
         return *small_;
     }

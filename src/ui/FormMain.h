@@ -1,10 +1,7 @@
 #pragma once
 
-#include "ui/ModeWindow.h"
-#include "ui/TextSetSelector.h"
 #include "ui/WindowModes.h"
-
-#include <QWidget>
+#include "ui/WorkingWindow.h"
 
 #include <array>
 #include <memory>
@@ -17,7 +14,6 @@ class QPushButton;
 
 namespace jk {
 
-class FieldComboBox;
 class FormAbout;
 class FormSmall;
 class FormTiny;
@@ -27,25 +23,16 @@ struct UiContext;
 // (send button, long text, short label, speech style, Enter), with the curse button, the
 // prefix and variable boxes, the text-set selector and "Always on top" above them. It owns
 // the other windows and the window-mode rules.
-class FormMain final : public QWidget, public ModeWindow {
+class FormMain final : public WorkingWindow {
     Q_OBJECT
 public:
     explicit FormMain(UiContext& ui);
     ~FormMain() override;
 
-    int windowSize() const override { return 1; }
-    QWidget& widget() override { return *this; }
-
     // The start-up sequence.
     void Form_Load() override;
-    void Form_Activate() override;
-    // Closing this window: its close sequence, then the program ends.
-    void Form_Unload();
-    void ShowTextSet(qint16 set);
+    void ShowTextSet(qint16 set) override;
 
-    void Command1_Click();
-    void Command2_Click(int index);
-    void Command3_Click();
     void Command4_Click();
     void CheckAlwaysOnTop_Click();
     void CheckEnter_Click(int index);
@@ -53,40 +40,29 @@ public:
     void TextLong_Change(int index);
     void TextShort_Change(int index);
 
-    WindowModes& modes() { return modes_; }
+    WindowModes& modes() { return rules_; }
     FormSmall* smallWindow() const { return small_.get(); }
     FormTiny* tinyWindow() const { return tiny_.get(); }
     FormAbout* aboutBox() const { return about_.get(); }
 
     // Controls, by their table names and indices.
-    QPushButton* Command1() const { return c_.Command1; } // "Curse !"
-    QPushButton* Command3() const { return c_.Command3; } // "Display small window"
     QPushButton* Command4() const { return c_.Command4; } // "About"
-    FieldComboBox* ComboTextSet() const { return c_.ComboTextSet; }
     QCheckBox* CheckAlwaysOnTop() const { return c_.CheckAlwaysOnTop; }
     QLineEdit* Prefix() const { return c_.Prefix; }
     const std::array<QLineEdit*, 6>& TextVar() const { return c_.TextVar; }
     const std::array<QLabel*, 7>& Label1() const { return c_.Label1; }
-    const std::array<QPushButton*, 24>& Command2() const { return c_.Command2; }
     const std::array<QLineEdit*, 24>& TextLong() const { return c_.TextLong; }
     const std::array<QLineEdit*, 24>& TextShort() const { return c_.TextShort; }
     const std::array<QComboBox*, 24>& ComboSay() const { return c_.ComboSay; }
     const std::array<QCheckBox*, 24>& CheckEnter() const { return c_.CheckEnter; }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     struct Controls {
-        QPushButton* Command1 = nullptr;
-        QPushButton* Command3 = nullptr;
         QPushButton* Command4 = nullptr;
-        FieldComboBox* ComboTextSet = nullptr;
         QCheckBox* CheckAlwaysOnTop = nullptr;
         QLineEdit* Prefix = nullptr;
         std::array<QLineEdit*, 6> TextVar{};
         std::array<QLabel*, 7> Label1{};
-        std::array<QPushButton*, 24> Command2{};
         std::array<QLineEdit*, 24> TextLong{};
         std::array<QLineEdit*, 24> TextShort{};
         std::array<QComboBox*, 24> ComboSay{};
@@ -94,12 +70,11 @@ private:
     };
 
     void connectHandlers();
-    ModeWindow& createWindow(int windowSize);
+    WorkingWindow& createWindow(WindowSize size);
 
     Controls c_;
-    UiContext& ui_;
-    WindowModes modes_;
-    std::unique_ptr<TextSetSelector> selector_;
+    // The window-mode rules of all three windows; the base class reaches them as modes_.
+    WindowModes rules_;
     std::unique_ptr<FormSmall> small_;
     std::unique_ptr<FormTiny> tiny_;
     std::unique_ptr<FormAbout> about_;

@@ -8,9 +8,7 @@
 #include "ui/TextSetSelector.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
-#include "ui/WindowModes.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,36 +16,27 @@
 namespace jk {
 
 FormSmall::FormSmall(UiContext& ui, WindowModes& modes)
-    : CompactWindow(ui, modes,
+    : WorkingWindow(ui, modes, WindowSize::Small,
                     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                         Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Jeerkit "));
-    setWindowIcon(look::windowIcon());
     setFixedSize(twipsToPixels(controls::smallWindow().width),
                  twipsToPixels(controls::smallWindow().height));
     setFont(look::sansFont(true));
     look::paintBlack(*this);
 
-    const BuiltControls built(*this, controls::smallWindow());
-    c_.Command1 = built.get<QPushButton>("Command1");
-    c_.ComboTextSet = built.get<QComboBox>("ComboTextSet");
-    c_.LabelFullText = built.get<QLabel>("LabelFullText");
-    c_.Command2 = built.array<QPushButton, EntryCount>("Command2");
-    c_.TextShort = built.array<QLineEdit, EntryCount>("TextShort");
-    c_.Command3 = built.get<QPushButton>("Command3");
+    const BuiltControls built = buildControls(false);
+    labelFullText_ = built.get<QLabel>("LabelFullText");
+    textShort_ = built.array<QLineEdit, EntryCount>("TextShort");
 
     buttonMoves_ = new MouseMoveRelay([this](int i) { Command2_MouseMove(i); }, this);
     labelMoves_ = new MouseMoveRelay([this](int i) { TextShort_MouseMove(i); }, this);
     for (int i = 0; i < EntryCount; ++i) {
-        buttonMoves_->watch(*c_.Command2[i], i);
-        labelMoves_->watch(*c_.TextShort[i], i);
+        buttonMoves_->watch(*Command2()[i], i);
+        labelMoves_->watch(*textShort_[i], i);
+        connect(textShort_[i], &QLineEdit::textChanged, this, [this, i] { TextShort_Change(i); });
     }
-    c_.Command1->setFocus();
-
-    connectCommon(*c_.Command1, *c_.Command3, *c_.ComboTextSet, c_.Command2);
-    for (int i = 0; i < EntryCount; ++i)
-        connect(c_.TextShort[i], &QLineEdit::textChanged, this, [this, i] { TextShort_Change(i); });
 }
 
 FormSmall::~FormSmall() = default;
@@ -57,22 +46,22 @@ void FormSmall::ShowTextSet(qint16 set) {
     if (!PhraseBook::isSetIndex(set))
         return;
     for (int i = 0; i < EntryCount; ++i) {
-        c_.TextShort[i]->setText(ui_.book.EntryShort[set][i]);
-        c_.TextShort[i]->setCursorPosition(0); // read from the start
+        textShort_[i]->setText(ui_.book.EntryShort[set][i]);
+        textShort_[i]->setCursorPosition(0); // read from the start
     }
 }
 
 void FormSmall::Command2_MouseMove(int index) {
-    showFullText(*c_.LabelFullText, index);
+    showFullText(*labelFullText_, index);
 }
 
 void FormSmall::TextShort_MouseMove(int index) {
-    showFullText(*c_.LabelFullText, index);
+    showFullText(*labelFullText_, index);
 }
 
 void FormSmall::TextShort_Change(int index) {
     if (ui_.book.hasCurrentSet())
-        ui_.book.EntryShort[ui_.book.CurrentTextSet][index] = c_.TextShort[index]->text();
+        ui_.book.EntryShort[ui_.book.CurrentTextSet][index] = textShort_[index]->text();
     ui_.keeper.edited();
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "ui/CompactWindow.h"
+#include "ui/WorkingWindow.h"
 
 #include <array>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace jk {
 
@@ -15,37 +13,25 @@ class MouseMoveRelay;
 
 // The compact window: "Curse !", the selector, the full text of the entry under the
 // pointer, and the 24 send buttons in two columns with their editable short labels.
-class FormSmall final : public CompactWindow {
+class FormSmall final : public WorkingWindow {
     Q_OBJECT
 public:
     FormSmall(UiContext& ui, WindowModes& modes);
     ~FormSmall() override;
 
-    int windowSize() const override { return 2; }
     void ShowTextSet(qint16 set) override;
 
     void Command2_MouseMove(int index);
     void TextShort_MouseMove(int index);
     void TextShort_Change(int index);
 
-    // Controls, by their table names and indices.
-    QPushButton* Command1() const { return c_.Command1; } // "Curse !"
-    QComboBox* ComboTextSet() const { return c_.ComboTextSet; }
-    QLabel* LabelFullText() const { return c_.LabelFullText; }
-    const std::array<QPushButton*, 24>& Command2() const { return c_.Command2; }
-    const std::array<QLineEdit*, 24>& TextShort() const { return c_.TextShort; }
-    QPushButton* Command3() const { return c_.Command3; } // "Display tiny window"
+    // Controls, by their table names and indices; Command3 is "Display tiny window".
+    QLabel* LabelFullText() const { return labelFullText_; }
+    const std::array<QLineEdit*, 24>& TextShort() const { return textShort_; }
 
 private:
-    struct Controls {
-        QPushButton* Command1 = nullptr;
-        QComboBox* ComboTextSet = nullptr;
-        QLabel* LabelFullText = nullptr;
-        std::array<QPushButton*, 24> Command2{};
-        std::array<QLineEdit*, 24> TextShort{};
-        QPushButton* Command3 = nullptr;
-    };
-    Controls c_;
+    QLabel* labelFullText_ = nullptr;
+    std::array<QLineEdit*, 24> textShort_{};
     MouseMoveRelay* buttonMoves_ = nullptr;
     MouseMoveRelay* labelMoves_ = nullptr;
 };

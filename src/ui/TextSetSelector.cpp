@@ -39,19 +39,6 @@ TextSetSelector::TextSetSelector(QComboBox& combo, UiContext& ui, bool renames, 
     combo_.installEventFilter(this);
 }
 
-void TextSetSelector::append(const QString& name) {
-    const QSignalBlocker quiet(combo_);
-    const int selected = combo_.currentIndex();
-    const QString field = combo_.currentText();
-    combo_.addItem(name);
-    // The first item added to an empty list would become selected by itself.
-    if (combo_.currentIndex() != selected) {
-        combo_.setCurrentIndex(selected);
-        if (combo_.isEditable())
-            combo_.setEditText(field);
-    }
-}
-
 void TextSetSelector::refill() {
     const QSignalBlocker quiet(combo_);
     combo_.clear();

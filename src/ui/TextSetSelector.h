@@ -23,8 +23,6 @@ public:
     TextSetSelector(QComboBox& combo, UiContext& ui, bool renames, ShowTextSet show,
                     QObject* parent = nullptr);
 
-    // Appends one name and leaves the selection as it was; no handler runs.
-    void append(const QString& name);
     // Empties the list and lists SetName(0) to SetName(29), nothing selected; no handler runs.
     void refill();
     // Selects a position as the program; runs ComboTextSet_Click when the selection changes.

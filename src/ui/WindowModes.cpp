@@ -7,10 +7,10 @@
 #include "phrasebook/SettingsStore.h"
 #include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
-#include "ui/ModeWindow.h"
 #include "ui/StoreKeeper.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
+#include "ui/WorkingWindow.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -25,20 +25,21 @@ struct PositionKeys {
     const QString& left;
 };
 
-PositionKeys positionKeys(int windowSize) {
-    switch (windowSize) {
-    case 2:
+PositionKeys positionKeys(WindowSize size) {
+    switch (size) {
+    case WindowSize::Small:
         return {layout::SmallTop, layout::SmallLeft};
-    case 3:
+    case WindowSize::Tiny:
         return {layout::TinyTop, layout::TinyLeft};
-    default:
-        return {layout::MainTop, layout::MainLeft};
+    case WindowSize::Main:
+        break;
     }
+    return {layout::MainTop, layout::MainLeft};
 }
 
 // The cycle of the switch buttons: main -> small -> tiny -> main.
-int nextWindowSize(int windowSize) {
-    return windowSize % 3 + 1;
+WindowSize nextWindowSize(WindowSize size) {
+    return WindowSize(int(size) % 3 + 1);
 }
 
 bool isNormal(const QWidget& widget) {
@@ -54,11 +55,11 @@ float readPosition(const SettingsStore& store, const QString& key) {
 
 // The stored window size, compared as a number; anything else, a text that is no number
 // included, means main.
-int windowSizeNumber(const QString& stored) {
+WindowSize windowSizeNumber(const QString& stored) {
     const std::optional<float> value = stored::parseSingle(stored);
     if (value && (*value == 2.0f || *value == 3.0f))
-        return static_cast<int>(*value);
-    return 1;
+        return WindowSize(static_cast<int>(*value));
+    return WindowSize::Main;
 }
 
 } // namespace
@@ -66,14 +67,14 @@ int windowSizeNumber(const QString& stored) {
 WindowModes::WindowModes(UiContext& ui)
     : ui_(ui) {}
 
-void WindowModes::setWindows(ModeWindow& main, Create create) {
-    windows_[1] = &main;
+void WindowModes::setWindows(WorkingWindow& main, Create create) {
+    windows_[std::size_t(WindowSize::Main)] = &main;
     create_ = std::move(create);
 }
 
 bool WindowModes::startIn(const QString& storedWindowSize) {
-    const int size = windowSizeNumber(storedWindowSize);
-    if (size == 1)
+    const WindowSize size = windowSizeNumber(storedWindowSize);
+    if (size == WindowSize::Main)
         return false;
     handedOver_ = true;
     show(obtain(size));
@@ -81,70 +82,65 @@ bool WindowModes::startIn(const QString& storedWindowSize) {
 }
 
 void WindowModes::showMain() {
-    show(*windows_[1]);
+    show(*window(WindowSize::Main));
 }
 
-ModeWindow* WindowModes::window(int windowSize) const {
-    return windowSize >= 1 && windowSize <= 3 ? windows_[std::size_t(windowSize)] : nullptr;
+WorkingWindow* WindowModes::window(WindowSize size) const {
+    return windows_[std::size_t(size)];
 }
 
-QWidget* WindowModes::activeWidget() const {
-    return active_ ? &active_->widget() : nullptr;
-}
-
-ModeWindow& WindowModes::obtain(int windowSize) {
-    ModeWindow*& slot = windows_[std::size_t(windowSize)];
+WorkingWindow& WindowModes::obtain(WindowSize size) {
+    WorkingWindow*& slot = windows_[std::size_t(size)];
     if (!slot) {
-        slot = &create_(windowSize);
+        slot = &create_(size);
         slot->Form_Load();
     }
     return *slot;
 }
 
-void WindowModes::show(ModeWindow& target) {
-    QWidget& widget = target.widget();
-    widget.show();
-    widget.raise();
-    widget.activateWindow();
-    ModeWindow* source = active_;
+void WindowModes::show(WorkingWindow& target) {
+    target.show();
+    target.raise();
+    target.activateWindow();
+    WorkingWindow* source = active_;
     active_ = &target;
     if (source && source != &target)
         source->Form_Deactivate();
     target.Form_Activate();
 }
 
-void WindowModes::switchFrom(ModeWindow& source) {
-    ModeWindow& target = obtain(nextWindowSize(source.windowSize()));
+void WindowModes::switchFrom(WorkingWindow& source) {
+    WorkingWindow& target = obtain(nextWindowSize(source.windowSize()));
     show(target);
-    source.widget().hide();
+    source.hide();
 }
 
-void WindowModes::returnTo(ModeWindow& window) {
-    window.widget().activateWindow();
+void WindowModes::returnTo(WorkingWindow& window) {
+    window.activateWindow();
     active_ = &window;
     window.Form_Activate();
 }
 
-void WindowModes::activated(ModeWindow& window) {
-    ui_.store.write(layout::Settings, layout::WindowSize, QString::number(window.windowSize()));
-    applyTopMost(window.widget());
+void WindowModes::activated(WorkingWindow& window) {
+    ui_.store.write(layout::Settings, layout::WindowSize,
+                    QString::number(int(window.windowSize())));
+    applyTopMost(window);
     ui_.keeper.flushSoon();
 }
 
-void WindowModes::restorePosition(ModeWindow& window) {
+void WindowModes::restorePosition(WorkingWindow& window) {
     const PositionKeys keys = positionKeys(window.windowSize());
     const float top = readPosition(ui_.store, keys.top);
     const float left = readPosition(ui_.store, keys.left);
     // Used as stored, also far off the screen: the player may have had a larger desktop.
-    window.widget().move(twipsToPixels(left), twipsToPixels(top));
+    window.move(twipsToPixels(left), twipsToPixels(top));
 }
 
-void WindowModes::storePosition(ModeWindow& window) {
-    QWidget& widget = window.widget();
-    if (!isNormal(widget))
+void WindowModes::storePosition(WorkingWindow& window) {
+    if (!isNormal(window))
         return;
     const PositionKeys keys = positionKeys(window.windowSize());
-    const QPoint position = widget.pos(); // the outer frame's top-left corner
+    const QPoint position = window.pos(); // the outer frame's top-left corner
     ui_.store.write(layout::Settings, keys.top, stored::formatSingle(pixelsToTwips(position.y())));
     ui_.store.write(layout::Settings, keys.left, stored::formatSingle(pixelsToTwips(position.x())));
 }
@@ -183,11 +179,11 @@ void WindowModes::closeActive() {
 bool WindowModes::closeIfAsked() {
     if (!endPending_ || ending_)
         return ending_;
-    closeFrom(active_ ? *active_ : *windows_[1]);
+    closeFrom(active_ ? *active_ : *window(WindowSize::Main));
     return true;
 }
 
-bool WindowModes::closeFrom(ModeWindow& window) {
+bool WindowModes::closeFrom(WorkingWindow& window) {
     if (ending_)
         return false;
     ending_ = true;
@@ -196,7 +192,7 @@ bool WindowModes::closeFrom(ModeWindow& window) {
     PhraseBook& book = ui_.book;
     SettingsStore& store = ui_.store;
     const QString current = QString::number(book.CurrentTextSet);
-    if (window.windowSize() == 1) {
+    if (window.windowSize() == WindowSize::Main) {
         store.write(layout::Settings, layout::CurrentTextSet, current);
         storePosition(window);
     } else {
@@ -204,14 +200,13 @@ bool WindowModes::closeFrom(ModeWindow& window) {
         if (book.CurrentTextSet >= 0)
             store.write(layout::Settings, layout::CurrentTextSet, current);
     }
-    for (int n = 1; n <= SetCount; ++n)
-        SaveTextSet(book, store, n);
+    SaveAllTextSets(book, store);
     ui_.keeper.flushAtClose();
 
     // Every window goes at once; none of the others runs its own close handling.
-    for (ModeWindow* w : windows_)
+    for (WorkingWindow* w : windows_)
         if (w)
-            w->widget().hide();
+            w->hide();
     ui_.endProgram();
     return true;
 }

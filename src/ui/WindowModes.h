@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/WindowSize.h"
+
 #include <QString>
 
 #include <array>
@@ -9,7 +11,7 @@ class QWidget;
 
 namespace jk {
 
-class ModeWindow;
+class WorkingWindow;
 struct UiContext;
 
 // The rules the three working windows follow together: which one is shown and active,
@@ -21,13 +23,13 @@ struct UiContext;
 // own windows changes, so the player clicking into the game and back stores nothing.
 class WindowModes {
 public:
-    // Creates the small (2) or tiny (3) window the first time it is needed.
-    using Create = std::function<ModeWindow&(int windowSize)>;
+    // Creates the small or tiny window the first time it is needed.
+    using Create = std::function<WorkingWindow&(WindowSize size)>;
 
     explicit WindowModes(UiContext& ui);
 
     // The main window exists from the start; the other two are made by create.
-    void setWindows(ModeWindow& main, Create create);
+    void setWindows(WorkingWindow& main, Create create);
 
     // Last step of the start-up sequence: shows the small or tiny window when that is the
     // stored size (the main window then stays hidden). True when it handed over.
@@ -37,16 +39,16 @@ public:
     void showMain();
 
     // Command3_Click of every window: show the next window in the cycle, hide this one.
-    void switchFrom(ModeWindow& source);
+    void switchFrom(WorkingWindow& source);
     // The program's active window returns to this one (the about box closed).
-    void returnTo(ModeWindow& window);
+    void returnTo(WorkingWindow& window);
 
     // The first duties of every Form_Activate: store "WindowSize", apply the top-most state.
-    void activated(ModeWindow& window);
+    void activated(WorkingWindow& window);
     // Form_Load of every window: its position from its two keys.
-    void restorePosition(ModeWindow& window);
+    void restorePosition(WorkingWindow& window);
     // Its position under its two keys, when its state is normal.
-    void storePosition(ModeWindow& window);
+    void storePosition(WorkingWindow& window);
 
     // Top-most or not, as AlwaysOnTop says.
     void applyTopMost(QWidget& window);
@@ -54,7 +56,7 @@ public:
 
     // Form_Unload of every window: its close sequence, then the program ends. Returns false
     // when the program is already ending and the close needs no handling.
-    bool closeFrom(ModeWindow& window);
+    bool closeFrom(WorkingWindow& window);
     // An orderly ending asked for from outside (the session ends, a termination signal), at
     // any moment: open boxes are dismissed and the close sequence of the window the player
     // works in runs, once. Before the first window shows it waits for closeIfAsked().
@@ -63,19 +65,18 @@ public:
     bool closeIfAsked();
 
     // The one of the three windows that the player works in (nullptr before start-up).
-    ModeWindow* active() const { return active_; }
-    QWidget* activeWidget() const;
+    WorkingWindow* active() const { return active_; }
     // The window of a size, nullptr while it has not been created.
-    ModeWindow* window(int windowSize) const;
+    WorkingWindow* window(WindowSize size) const;
 
 private:
-    ModeWindow& obtain(int windowSize);
-    void show(ModeWindow& target);
+    WorkingWindow& obtain(WindowSize size);
+    void show(WorkingWindow& target);
 
     UiContext& ui_;
     Create create_;
-    std::array<ModeWindow*, 4> windows_{}; // by window size, 1..3
-    ModeWindow* active_ = nullptr;
+    std::array<WorkingWindow*, 4> windows_{}; // by window size, 1..3
+    WorkingWindow* active_ = nullptr;
     bool handedOver_ = false;
     bool ending_ = false;
     bool endPending_ = false;

@@ -21,7 +21,7 @@ struct Point {
 // The middle of a control of the window of that size (1 main, 2 small, 3 tiny), in client
 // pixels, where the windows' tables place it.
 inline Point centre(int size, const char* name, int index = -1) {
-    const controls::Rect r = controls::rect(controls::workingWindow(size), name, index);
+    const controls::Rect r = controls::rect(controls::workingWindow(WindowSize(size)), name, index);
     return {(r.left + r.width / 2) / controls::TwipsPerPixel,
             (r.top + r.height / 2) / controls::TwipsPerPixel};
 }

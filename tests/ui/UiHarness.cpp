@@ -46,7 +46,7 @@ void UiRun::start() {
     main->Form_Load();
     if (!main->modes().handedOver())
         main->modes().showMain();
-    if (QWidget* shown = main->modes().activeWidget())
+    if (QWidget* shown = main->modes().active())
         activate(*shown);
 }
 

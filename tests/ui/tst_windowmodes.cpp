@@ -125,7 +125,7 @@ void TestWindowModes::startInStoredSize() {
         // The main window was never shown nor activated.
         QVERIFY(!w.isVisible());
         QVERIFY(!madeTopMostOrNot(run, w));
-        QCOMPARE(run.main->modes().active(), w.modes().window(shown));
+        QCOMPARE(run.main->modes().active(), w.modes().window(WindowSize(shown)));
     }
     if (shown == 2) {
         QCOMPARE(w.smallWindow()->pos(), QPoint(40, 20));
