@@ -1,7 +1,6 @@
 #include "MidLineBench.h"
 
-#include "PeerProcess.h"
-#include "ProgramProcess.h"
+#include "Harness.h"
 #include "phrasebook/SettingsStore.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "ProcessBench.h"
 
+#include "Harness.h"
 #include "StoreBench.h"
-#include "XWindows.h"
 
 #include <QDir>
 #include <QElapsedTimer>

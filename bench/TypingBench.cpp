@@ -1,9 +1,7 @@
 #include "TypingBench.h"
 
-#include "PeerProcess.h"
-#include "ProgramProcess.h"
+#include "Harness.h"
 #include "StoreBench.h"
-#include "XWindows.h"
 #include "gamelink/KeyString.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"

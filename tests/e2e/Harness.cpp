@@ -1,0 +1,493 @@
+#include "Harness.h"
+
+#include "gamelink/KeyString.h"
+#include "gamelink/platform/Platform.h"
+#include "phrasebook/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <csignal>
+
+namespace jk::e2e {
+
+namespace {
+
+Display* dpy() {
+    static Display* const d = XOpenDisplay(nullptr);
+    return d;
+}
+
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Errors about windows that may be gone are answers here. Scoped: the backend under test, in
+// the same process, meets Xlib's default handler if it lets an error through.
+struct Quiet {
+    XErrorHandler previous;
+    Quiet() {
+        XSync(dpy(), False);
+        previous = XSetErrorHandler(ignoreErrors);
+    }
+    ~Quiet() {
+        XSync(dpy(), False);
+        XSetErrorHandler(previous);
+    }
+};
+
+struct Property {
+    unsigned char* data = nullptr;
+    unsigned long count = 0;
+    Property(std::uint64_t window, const char* name, Atom type, long length) {
+        Atom actual = 0;
+        int format = 0;
+        unsigned long after = 0;
+        if (XGetWindowProperty(dpy(), Window(window), XInternAtom(dpy(), name, False), 0, length,
+                               False, type, &actual, &format, &count, &after, &data) != Success)
+            data = nullptr;
+    }
+    ~Property() { XFree(data); }
+    template <typename T>
+    const T* as() const {
+        return reinterpret_cast<const T*>(data);
+    }
+};
+
+XkbStateRec keyboardState() {
+    XkbStateRec state{};
+    XkbGetState(dpy(), XkbUseCoreKbd, &state);
+    return state;
+}
+
+bool runWine(const QStringList& arguments) {
+    QProcess wine;
+    wine.start(QStringLiteral(JK_WINE64_EXE), arguments);
+    return wine.waitForFinished(120000) && wine.exitStatus() == QProcess::NormalExit &&
+           wine.exitCode() == 0;
+}
+
+QString windowsPath(QString path) {
+    return QStringLiteral("Z:") + path.replace(u'/', u'\\');
+}
+
+const QString Branch = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Jeerkit";
+
+} // namespace
+
+std::string keymapDump() {
+    int minKey = 0, maxKey = 0, perKey = 0;
+    XDisplayKeycodes(dpy(), &minKey, &maxKey);
+    KeySym* map = XGetKeyboardMapping(dpy(), KeyCode(minKey), maxKey - minKey + 1, &perKey);
+    std::string dump;
+    for (int k = 0; k <= maxKey - minKey; ++k) {
+        dump += std::to_string(k + minKey) + ":";
+        int last = perKey - 1; // the map's width changes with the widest key
+        while (last >= 0 && map[k * perKey + last] == NoSymbol)
+            --last;
+        for (int i = 0; i <= last; ++i)
+            dump += " " + std::to_string(map[k * perKey + i]);
+        dump += "\n";
+    }
+    XFree(map);
+    return dump;
+}
+
+std::string xkbKeymap() {
+    XSync(dpy(), False);
+    std::string out;
+    if (FILE* pipe = popen("xkbcomp -xkb \"$DISPLAY\" - 2>/dev/null", "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+int emptyKeycodeCount() {
+    int count = 0;
+    const std::string dump = keymapDump();
+    for (std::size_t p = dump.find(":\n"); p != std::string::npos; p = dump.find(":\n", p + 1))
+        ++count;
+    return count;
+}
+
+std::vector<int> pressedKeycodes() {
+    char keys[32];
+    XQueryKeymap(dpy(), keys);
+    std::vector<int> down;
+    for (int k = 0; k < 256; ++k) {
+        if (keys[k / 8] & (1 << (k % 8)))
+            down.push_back(k);
+    }
+    return down;
+}
+
+unsigned modifierState() {
+    return keyboardState().mods;
+}
+
+bool capsLocked() {
+    return (keyboardState().locked_mods & LockMask) != 0;
+}
+
+void setCapsLock(bool on) {
+    XkbLockModifiers(dpy(), XkbUseCoreKbd, LockMask, on ? LockMask : 0);
+    XSync(dpy(), False);
+}
+
+void lockGroup(int group) {
+    XkbLockGroup(dpy(), XkbUseCoreKbd, unsigned(group));
+    XSync(dpy(), False);
+}
+
+int currentGroup() {
+    return keyboardState().group;
+}
+
+bool windowExists(std::uint64_t window) {
+    Quiet quiet;
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(dpy(), Window(window), &attributes) != 0;
+}
+
+bool isManaged(std::uint64_t window) {
+    Quiet quiet;
+    const Atom wmState = XInternAtom(dpy(), "WM_STATE", False);
+    return Property(window, "WM_STATE", wmState, 2).count > 0;
+}
+
+std::vector<std::string> netWmState(std::uint64_t window) {
+    Quiet quiet;
+    const Property state(window, "_NET_WM_STATE", XA_ATOM, 1024);
+    std::vector<std::string> names;
+    for (unsigned long i = 0; state.data && i < state.count; ++i) {
+        char* name = XGetAtomName(dpy(), state.as<Atom>()[i]);
+        names.emplace_back(name ? name : "?");
+        XFree(name);
+    }
+    return names;
+}
+
+bool isAbove(std::uint64_t window) {
+    const auto states = netWmState(window);
+    return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
+}
+
+std::uint64_t createWindow(const std::string& windowClass) {
+    const Window window =
+        XCreateSimpleWindow(dpy(), DefaultRootWindow(dpy()), 10, 10, 120, 80, 0, 0, 0);
+    std::string instance = "jeerkit-probe", cls = windowClass;
+    XClassHint hint{instance.data(), cls.data()};
+    XSetClassHint(dpy(), window, &hint);
+    XSync(dpy(), False);
+    return window;
+}
+
+void mapWindow(std::uint64_t window) {
+    XMapWindow(dpy(), Window(window));
+    XSync(dpy(), False);
+}
+
+void destroyWindow(std::uint64_t window) {
+    XDestroyWindow(dpy(), Window(window));
+    XSync(dpy(), False);
+}
+
+std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
+    std::vector<std::uint64_t> found;
+    if (!dpy()) // no display: the program ends saying so
+        return found;
+    Quiet quiet;
+    const Property clients(DefaultRootWindow(dpy()), "_NET_CLIENT_LIST", XA_WINDOW, 4096);
+    for (unsigned long i = 0; clients.data && i < clients.count; ++i) {
+        const Window w = clients.as<Window>()[i];
+        const Property owner(w, "_NET_WM_PID", XA_CARDINAL, 1);
+        XWindowAttributes attributes{};
+        if (owner.count == 1 && *owner.as<long>() == pid &&
+            XGetWindowAttributes(dpy(), w, &attributes) && attributes.map_state == IsViewable)
+            found.push_back(w);
+    }
+    return found;
+}
+
+std::uint64_t viewableWindowOf(long long pid, const std::string& title, bool exact) {
+    for (const std::uint64_t window : viewableWindowsOf(pid)) {
+        const std::string name = textProperty(window, "_NET_WM_NAME");
+        if (exact ? name == title : name.starts_with(title))
+            return window;
+    }
+    return 0;
+}
+
+std::string textProperty(std::uint64_t window, const char* name) {
+    Quiet quiet;
+    const Property text(window, name, AnyPropertyType, 1024);
+    return text.data ? std::string(text.as<char>(), text.count) : "<none>";
+}
+
+void closeWindow(std::uint64_t window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(window);
+    event.xclient.message_type = XInternAtom(dpy(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(dpy(), "WM_DELETE_WINDOW", False));
+    Quiet quiet;
+    XSendEvent(dpy(), Window(window), False, NoEventMask, &event);
+}
+
+void movePointer(std::uint64_t window, int x, int y) {
+    Quiet quiet;
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy(), Window(window), DefaultRootWindow(dpy()), x, y, &rootX, &rootY,
+                          &child);
+    XTestFakeMotionEvent(dpy(), -1, rootX, rootY, CurrentTime);
+}
+
+void clickHere() {
+    XTestFakeButtonEvent(dpy(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(dpy(), 1, False, CurrentTime);
+    XSync(dpy(), False);
+}
+
+void queueEscape(std::uint64_t window) {
+    XEvent event{};
+    event.xkey.type = KeyPress;
+    event.xkey.display = dpy();
+    event.xkey.window = Window(window);
+    event.xkey.root = DefaultRootWindow(dpy());
+    event.xkey.same_screen = True;
+    event.xkey.keycode = XKeysymToKeycode(dpy(), XK_Escape);
+    Quiet quiet;
+    XSendEvent(dpy(), Window(window), False, KeyPressMask, &event);
+}
+
+bool gameUnderWine() {
+    return !qEnvironmentVariable("JK_WINE").isEmpty();
+}
+
+bool programUnderWine() {
+    return qEnvironmentVariable("JK_WINE") == QStringLiteral("all");
+}
+
+std::string wineUnavailableReason() {
+    if (std::string(JK_WINE64_EXE).empty())
+        return "built without wine64 or the MinGW-w64 cross compiler";
+    if (programUnderWine() && !QFile::exists(QStringLiteral(JK_WINDOWS_EXE)))
+        return "jeerkit.exe was not built (no Windows Qt; see tools/windows-qt.sh): the Windows "
+               "tests are skipped";
+    return qEnvironmentVariableIsSet("WINEPREFIX") ? ""
+                                                   : "WINEPREFIX is not set: run through ctest";
+}
+
+PeerProcess::PeerProcess(const std::string& windowClass, const std::string& title,
+                         const std::vector<std::string>& options) {
+    const QString ready = dir_.filePath("ready");
+    QStringList args = {"--class", QString::fromStdString(windowClass),
+                        "--title", QString::fromStdString(title),
+                        "--out",   dir_.filePath("record"),
+                        "--ready", ready};
+    for (const std::string& o : options)
+        args << QString::fromStdString(o);
+    if (gameUnderWine())
+        args.prepend(JK_PEER_WIN32_EXE);
+    process_.setProcessChannelMode(QProcess::ForwardedChannels);
+    process_.start(gameUnderWine() ? JK_WINE64_EXE : JK_PEER_EXE, args);
+    waitUntil(
+        [&] {
+            process_.waitForFinished(10);
+            return QFile::exists(ready) || process_.state() == QProcess::NotRunning;
+        },
+        std::chrono::seconds(60));
+    QFile file(ready);
+    if (file.open(QIODevice::ReadOnly))
+        window_ = file.readAll().trimmed().toULongLong(nullptr, 16);
+    if (window_ == 0)
+        error_ = "the stand-in game's window did not become ready: " +
+                 process_.errorString().toStdString();
+}
+
+PeerProcess::~PeerProcess() {
+    process_.terminate();
+    process_.waitForFinished(10000);
+}
+
+std::string PeerProcess::record() const {
+    QFile file(dir_.filePath("record"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+std::string PeerProcess::waitForText(std::size_t from, std::string_view marker,
+                                     std::chrono::milliseconds timeout) const {
+    std::string tail;
+    waitUntil(
+        [&] {
+            const std::string all = record();
+            tail = from < all.size() ? all.substr(from) : std::string();
+            return tail.ends_with(marker);
+        },
+        timeout);
+    return tail;
+}
+
+void PeerProcess::kill() {
+    process_.kill();
+    process_.waitForFinished(10000);
+}
+
+ProgramProcess::ProgramProcess(const QString& configHome) {
+    if (configHome.isEmpty()) {
+        ownConfig_ = std::make_unique<QTemporaryDir>();
+        configHome_ = ownConfig_->path();
+    } else {
+        configHome_ = configHome;
+    }
+    QDir().mkpath(configHome_ + QStringLiteral("/Jeerkit"));
+}
+
+ProgramProcess::~ProgramProcess() {
+    process_.kill();
+    process_.waitForFinished(10000);
+}
+
+SettingsStore& ProgramProcess::store() {
+    if (!store_)
+        store_ = std::make_unique<SettingsStore>(storePath());
+    return *store_;
+}
+
+bool ProgramProcess::start(const QString& title) {
+    store_.reset(); // the program owns the file now
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), configHome_ + QStringLiteral("/data"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process_.setProcessEnvironment(env);
+    if (programUnderWine()) {
+        // The store's sections replace the registry branch, through regedit (UTF-16LE).
+        QSettings ini(storePath(), QSettings::IniFormat);
+        const auto quoted = [](QString s) {
+            return u'"' + s.replace(u'\\', "\\\\").replace(u'"', "\\\"") + u'"';
+        };
+        QString reg = "Windows Registry Editor Version 5.00\r\n\r\n[-" + Branch + "]\r\n";
+        for (const QString& section : ini.childGroups()) {
+            reg += "\r\n[" + Branch + "\\" + section + "]\r\n";
+            ini.beginGroup(section);
+            for (const QString& key : ini.childKeys())
+                reg += quoted(key) + u'=' + quoted(ini.value(key).toString()) + "\r\n";
+            ini.endGroup();
+        }
+        QFile file(configHome_ + "/seed.reg");
+        if (!file.open(QIODevice::WriteOnly) || file.write("\xFF\xFE") != 2 ||
+            file.write(reinterpret_cast<const char*>(reg.utf16()), reg.size() * 2) < 0)
+            return false;
+        file.close();
+        if (!runWine({"regedit", "/S", windowsPath(file.fileName())}))
+            return false;
+        process_.start(JK_WINE64_EXE, {JK_WINDOWS_EXE});
+    } else {
+        process_.start(JK_PROGRAM_EXE, {});
+    }
+    window_ = process_.waitForStarted(10000) ? waitForWindow(title) : 0;
+    return window_ != 0;
+}
+
+std::uint64_t ProgramProcess::waitForWindow(const QString& title, bool exact) {
+    std::uint64_t found = 0;
+    waitUntil(
+        [&] {
+            found = viewableWindowOf(pid(), title.toStdString(), exact);
+            process_.waitForFinished(10);
+            return found != 0 || !running();
+        },
+        std::chrono::seconds(60));
+    return found;
+}
+
+std::uint64_t ProgramProcess::waitForSwitch(std::uint64_t previous) {
+    std::uint64_t found = 0;
+    waitUntil([&] {
+        const auto shown = viewableWindowsOf(pid());
+        found = shown.size() == 1 && shown[0] != previous ? shown[0] : 0;
+        return found != 0;
+    });
+    return found;
+}
+
+namespace {
+platform::Platform& desktop() {
+    static const std::unique_ptr<platform::Platform> backend = platform::createPlatform();
+    return *backend;
+}
+} // namespace
+
+void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
+    movePointer(window, x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30)); // an enter event before the press
+    clickHere();
+}
+
+void ProgramProcess::type(const QString& keyString) {
+    desktop().type(ParseKeyString(keyString));
+}
+
+void ProgramProcess::activate(std::uint64_t window) {
+    desktop().activate(window);
+}
+
+bool ProgramProcess::hasFocus(std::uint64_t window) {
+    return desktop().hasFocus(window);
+}
+
+void ProgramProcess::signal(int signalNumber) {
+    ::kill(pid_t(pid()), signalNumber);
+}
+
+int ProgramProcess::waitForExit(int timeoutMs) {
+    if (running() && !process_.waitForFinished(timeoutMs))
+        return -1;
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+QString ProgramProcess::errorOutput() {
+    return QString::fromLocal8Bit(process_.readAllStandardError());
+}
+
+QString ProgramProcess::saved(const QString& section, const QString& key) {
+    if (!programUnderWine())
+        return SettingsStore(storePath()).read(section, key, QStringLiteral("<missing>"));
+    if (registry_.isEmpty() &&
+        runWine({"regedit", "/E", windowsPath(configHome_ + "/saved.reg"), Branch})) {
+        QFile file(configHome_ + "/saved.reg");
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll().mid(2);
+        const QString text = QString::fromUtf16(
+            reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+        const QRegularExpression value(R"re(^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$)re");
+        const auto unescape = [](QString s) {
+            return s.replace(QRegularExpression(R"(\\(.))"), QStringLiteral("\\1"));
+        };
+        QString group;
+        for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+            if (line.startsWith(u'[') && line.endsWith(u']'))
+                (group = line.mid(Branch.size() + 2)).chop(1);
+            else if (const auto v = value.match(line); v.hasMatch())
+                registry_[group][unescape(v.captured(1))] = unescape(v.captured(2));
+        }
+    }
+    return registry_.value(section).value(key, QStringLiteral("<missing>"));
+}
+
+} // namespace jk::e2e

@@ -1,0 +1,135 @@
+#pragma once
+
+// The end-to-end tests' (and the benchmark's) own hands and eyes on the X display: the stand-in
+// game (PeerProcess), the whole program (ProgramProcess), and a look at windows and the keymap
+// that does not go through the backend under test. Xlib stays in Harness.cpp.
+
+#include <QMap>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace jk {
+class SettingsStore;
+}
+
+namespace jk::e2e {
+
+// A bounded wait for what another process does; a wait that runs out is no measurement: the
+// check after it fails with what it saw.
+template <typename Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return condition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The core keymap, one line per keycode, trailing NoSymbols left out.
+std::string keymapDump();
+// The whole Xkb keymap as xkbcomp writes it (types, actions, groups too).
+std::string xkbKeymap();
+int emptyKeycodeCount();
+std::vector<int> pressedKeycodes();
+unsigned modifierState(); // Xkb effective modifiers
+bool capsLocked();
+void setCapsLock(bool on);
+void lockGroup(int group);
+int currentGroup();
+bool windowExists(std::uint64_t window);
+bool isManaged(std::uint64_t window); // the window manager put WM_STATE on it
+std::vector<std::string> netWmState(std::uint64_t window);
+bool isAbove(std::uint64_t window);
+std::uint64_t createWindow(const std::string& windowClass); // unmapped
+void mapWindow(std::uint64_t window);
+void destroyWindow(std::uint64_t window);
+// Viewable top-level client windows of a process (by _NET_WM_PID); the one whose title starts
+// with (or, if exact, is) title; 0 if none.
+std::vector<std::uint64_t> viewableWindowsOf(long long pid);
+std::uint64_t viewableWindowOf(long long pid, const std::string& title, bool exact = false);
+std::string textProperty(std::uint64_t window, const char* name); // "<none>" if missing
+void closeWindow(std::uint64_t window);                           // as the frame's close button
+void movePointer(std::uint64_t window, int x, int y);             // client-area pixels
+void clickHere();
+// An Escape press put behind every event the window has queued: once it is recorded, all
+// before it has been handled.
+void queueEscape(std::uint64_t window);
+
+// Wine runs (jk_add_e2e_run ... WINE): JK_WINE=game puts the Win32 stand-in game under Wine,
+// JK_WINE=all jeerkit.exe too. Empty when Wine can be used here; otherwise why not.
+bool gameUnderWine();
+bool programUnderWine();
+std::string wineUnavailableReason();
+
+// The stand-in game: jeerkit-peer, or client.exe under Wine (gameUnderWine()), which records
+// "<Background>" before a key that arrives while it is not the foreground window.
+class PeerProcess {
+public:
+    explicit PeerProcess(const std::string& windowClass = "Ultima Online",
+                         const std::string& title = "Stand-in game",
+                         const std::vector<std::string>& options = {});
+    ~PeerProcess();
+    bool started() const { return window_ != 0; }
+    const std::string& error() const { return error_; }
+    std::uint64_t window() const { return window_; } // under Wine its HWND
+    std::string record() const;
+    std::size_t recordSize() const { return record().size(); }
+    // The record from byte `from` on, once it ends with marker (or the wait runs out).
+    std::string waitForText(std::size_t from, std::string_view marker,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
+    void kill(); // as a crashing game ends
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    std::string error_;
+    std::uint64_t window_ = 0;
+};
+
+// The whole program on a store of its own: jeerkit, or jeerkit.exe under Wine
+// (programUnderWine()) with the store put into and read back from the registry.
+class ProgramProcess {
+public:
+    explicit ProgramProcess(const QString& configHome = {}); // default: a fresh one
+    ~ProgramProcess();
+    QString configHome() const { return configHome_; }
+    QString storePath() const { return configHome_ + QStringLiteral("/Jeerkit/Jeerkit.ini"); }
+    SettingsStore& store(); // prepared before start()
+    // Starts the program and waits for a viewable window whose title starts with title.
+    bool start(const QString& title = QStringLiteral("Jeerkit 2.0"));
+    std::uint64_t window() const { return window_; }
+    std::uint64_t waitForWindow(const QString& title, bool exact = false);
+    // The one window shown once `previous` has gone.
+    std::uint64_t waitForSwitch(std::uint64_t previous);
+    qint64 pid() const { return process_.processId(); }
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+    void clickClient(std::uint64_t window, int x, int y);
+    void type(const QString& keyString); // key-string syntax, into whatever has the focus
+    void activate(std::uint64_t window);
+    bool hasFocus(std::uint64_t window);
+    void signal(int signalNumber);
+    int waitForExit(int timeoutMs = 60000); // the exit code; -1 if it did not end or crashed
+    QString errorOutput();
+    // A stored value after the program ended.
+    QString saved(const QString& section, const QString& key);
+
+private:
+    std::unique_ptr<QTemporaryDir> ownConfig_;
+    QString configHome_;
+    std::unique_ptr<SettingsStore> store_;
+    QMap<QString, QMap<QString, QString>> registry_;
+    QProcess process_;
+    std::uint64_t window_ = 0;
+};
+
+} // namespace jk::e2e

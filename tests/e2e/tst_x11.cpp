@@ -1,0 +1,478 @@
+// The X11 backend against the stand-in game: what the game receives, the keymap given back,
+// keyboard layouts, finding and raising windows, and no usable display. Runs: e2e_x11 (openbox,
+// killed by the last function), e2e_x11_no_wm, e2e_x11_no_display, e2e_x11_no_xtest.
+
+#include "Harness.h"
+#include "gamelink/platform/Log.h"
+#include "gamelink/platform/x11/X11Platform.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <filesystem>
+
+using namespace jk::e2e;
+using jk::platform::KeyAction;
+using jk::platform::NamedKey;
+using jk::platform::x11::X11Platform;
+namespace mod = jk::platform;
+using namespace Qt::StringLiterals;
+using Keys = std::vector<KeyAction>;
+Q_DECLARE_METATYPE(Keys)
+
+namespace {
+
+const std::string UO = "Ultima Online", ThirdDawn = "Ultima Online Third Dawn";
+
+Keys text(std::u32string_view text, std::uint8_t modifiers = 0) {
+    Keys keys;
+    for (char32_t c : text)
+        keys.push_back(KeyAction::text(c, modifiers));
+    return keys;
+}
+
+Keys operator+(Keys a, const Keys& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Types the keys and an Escape, and returns what the game recorded before the Escape.
+QString typed(jk::platform::Platform& platform, const PeerProcess& game, const Keys& keys,
+              bool* ok = nullptr) {
+    const std::size_t from = game.recordSize();
+    const bool done = platform.type(keys + Keys{KeyAction::named(NamedKey::Escape)});
+    if (ok)
+        *ok = done;
+    const QString got = QString::fromStdString(game.waitForText(from, "<Escape>"));
+    return got.endsWith("<Escape>") ? got.chopped(8) : got;
+}
+
+bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
+    platform.activate(game.window());
+    return waitUntil([&] { return platform.hasFocus(game.window()); });
+}
+
+void setLayout(const QStringList& args) {
+    QCOMPARE(QProcess::execute("setxkbmap", args), 0);
+}
+
+// Everything the game link might call, on a backend that cannot work.
+void exerciseEverything(X11Platform& platform) {
+    QCOMPARE(platform.findWindow({UO, ThirdDawn}), jk::platform::WindowId(0));
+    platform.activate(0x400001);
+    QVERIFY(!platform.hasFocus(0x400001));
+    QVERIFY(!platform.type(text(U"hello é")));
+    platform.setTopMost(0x400001, true);
+    platform.releaseKeyboard();
+}
+
+// Made before main and destroyed after every static made on the way: it still gives back its
+// keys at exit without touching anything gone (the sanitizers watch).
+X11Platform atExit;
+
+} // namespace
+
+class TestX11 : public QObject {
+    Q_OBJECT
+    std::unique_ptr<PeerProcess> game_;
+    std::unique_ptr<X11Platform> x11_;
+    std::string pristine_, pristineXkb_;
+
+    // One game and one backend for the typing functions, the game focused.
+    void ready() {
+        if (!game_) {
+            pristine_ = keymapDump();
+            pristineXkb_ = xkbKeymap();
+            QVERIFY2(!pristineXkb_.empty(), "xkbcomp (x11-xkb-utils) is needed");
+            game_ = std::make_unique<PeerProcess>();
+            QVERIFY2(game_->started(), game_->error().c_str());
+            x11_ = std::make_unique<X11Platform>();
+        }
+        QVERIFY(focus(*x11_, *game_));
+    }
+    void nothingHeld() {
+        QCOMPARE(pressedKeycodes(), std::vector<int>());
+        QCOMPARE(modifierState() & ~2U, 0U); // 2: Lock, which the Caps Lock rows set
+    }
+
+private slots:
+    void cleanupTestCase() {
+        if (x11_)
+            x11_->releaseKeyboard();
+    }
+
+    // First: the typing functions leave their game running.
+    void findsByClass_data() {
+        QTest::addColumn<QStringList>("running"); // "class|title", started in this order
+        QTest::addColumn<QStringList>("classes");
+        QTest::addColumn<int>("expected"); // index into running, -1 for none
+        QTest::addColumn<bool>("treeOnly");
+        const QString uo = QString::fromStdString(UO), td = QString::fromStdString(ThirdDawn);
+        const QStringList both = {uo, td};
+        struct Row {
+            const char* name;
+            QStringList running, classes;
+            int expected;
+        };
+        const Row rows[] = {
+            {"nothing runs", {}, both, -1},
+            {"the game", {uo + "|Stand-in game"}, both, 0},
+            {"title is not class", {"Decoy|Ultima Online"}, both, -1},
+            {"decoy titled like the game", {"Decoy|Ultima Online", uo + "|Stand-in game"}, {uo}, 1},
+            {"longer class", {"Ultima Online Launcher|Launcher"}, both, -1},
+            {"other case", {"ultima online|Stand-in game"}, both, -1},
+            {"shorter class", {"Ultima|Stand-in game"}, both, -1},
+            {"third dawn only, listed", {td + "|Stand-in game"}, both, 0},
+            {"third dawn only, not listed", {td + "|Stand-in game"}, {uo}, -1},
+            {"both, game listed first", {td + "|TD", uo + "|UO"}, both, 1},
+            {"both, third dawn listed first", {uo + "|UO", td + "|TD"}, {td, uo}, 1},
+            {"launcher and third dawn", {"Ultima Online Launcher|L", td + "|TD"}, both, 1},
+        };
+        for (bool treeOnly : {false, true}) {
+            for (const Row& r : rows)
+                QTest::addRow("%s%s", r.name, treeOnly ? " (window tree)" : "")
+                    << r.running << r.classes << r.expected << treeOnly;
+        }
+    }
+    void findsByClass() {
+        QFETCH(QStringList, running);
+        QFETCH(QStringList, classes);
+        QFETCH(int, expected);
+        QFETCH(bool, treeOnly);
+        std::vector<std::unique_ptr<PeerProcess>> games;
+        for (const QString& r : running) {
+            games.push_back(std::make_unique<PeerProcess>(r.section('|', 0, 0).toStdString(),
+                                                          r.section('|', 1).toStdString()));
+            QVERIFY2(games.back()->started(), games.back()->error().c_str());
+        }
+        std::vector<std::string> wanted;
+        for (const QString& c : classes)
+            wanted.push_back(c.toStdString());
+        X11Platform platform;
+        platform.searchTreeOnly(treeOnly);
+        QCOMPARE(platform.findWindow(wanted), expected < 0 ? 0 : games[expected]->window());
+    }
+
+    void activatesAndReportsFocus() {
+        PeerProcess first(UO, "first"), second(ThirdDawn, "second");
+        QVERIFY2(first.started() && second.started(), (first.error() + second.error()).c_str());
+        X11Platform platform;
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(focus(platform, first));
+            QVERIFY(!platform.hasFocus(second.window()));
+            QCOMPARE(typed(platform, first, text(U"one")), u"one"_s); // keys go where the focus is
+            QVERIFY(focus(platform, second));
+            QVERIFY(!platform.hasFocus(first.window()));
+            QCOMPARE(typed(platform, second, text(U"two")), u"two"_s);
+        }
+        QCOMPARE(first.record(), std::string("one<Escape>one<Escape>"));
+        QVERIFY(!platform.hasFocus(0));
+    }
+
+    // Before it is mapped, the state is written directly; a window manager takes it over.
+    void keepsUnmappedWindowOnTop() {
+        X11Platform platform;
+        const std::uint64_t window = createWindow("Jeerkit");
+        platform.setTopMost(window, true);
+        QVERIFY(isAbove(window));
+        platform.setTopMost(window, false);
+        QVERIFY(!isAbove(window));
+        platform.setTopMost(window, true);
+        platform.setTopMost(window, true);
+        QCOMPARE(netWmState(window), std::vector<std::string>{"_NET_WM_STATE_ABOVE"});
+        if (qgetenv("JK_WITH_X_WM") != "none") {
+            mapWindow(window);
+            QVERIFY(waitUntil([&] { return isManaged(window); }));
+            QVERIFY(isAbove(window));
+            platform.setTopMost(window, false);
+            QVERIFY(waitUntil([&] { return !isAbove(window); }));
+        }
+        destroyWindow(window);
+    }
+
+    void vanishedWindowDoesNoHarm() {
+        X11Platform platform;
+        std::uint64_t gone = 0;
+        {
+            PeerProcess game;
+            QVERIFY2(game.started(), game.error().c_str());
+            gone = platform.findWindow({UO});
+            QCOMPARE(gone, game.window());
+            game.kill();
+        }
+        QVERIFY(waitUntil([&] { return !windowExists(gone); }));
+        static std::string logged;
+        jk::platform::setLogSink([](jk::platform::LogLevel, const std::string& m) { logged += m; });
+        for (const std::uint64_t window : {gone, std::uint64_t(0x7fffffff)}) { // gone; never was
+            platform.activate(window);
+            QVERIFY(!platform.hasFocus(window));
+            platform.setTopMost(window, true);
+            platform.setTopMost(window, false);
+        }
+        QVERIFY(platform.type(text(U"into the void é")));
+        QCOMPARE(platform.findWindow({UO}), jk::platform::WindowId(0));
+        platform.releaseKeyboard();
+        jk::platform::setLogSink(nullptr);
+        QVERIFY2(logged.find("BadWindow") != std::string::npos, logged.c_str()); // and is seen
+        // The backend still works.
+        PeerProcess next;
+        QVERIFY2(next.started(), next.error().c_str());
+        QCOMPARE(platform.findWindow({UO}), next.window());
+        QVERIFY(focus(platform, next));
+        QCOMPARE(typed(platform, next, text(U"ok é")), u"ok é"_s);
+    }
+
+    void typesKeys_data() {
+        QTest::addColumn<Keys>("keys");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("capsBefore");
+        QTest::addColumn<bool>("capsAfter");
+        // Every named key but Enter, Escape (the end marker) and the two locks.
+        Keys named;
+        QString tokens = "<BackSpace><Break><Delete><Down><End><Help><Home><Insert><Left><Next>"
+                         "<Prior><Print><Right><Scroll_Lock><Tab><Up>";
+        for (int k = int(NamedKey::Backspace); k <= int(NamedKey::Divide); ++k) {
+            const auto key = NamedKey(k);
+            if (key != NamedKey::CapsLock && key != NamedKey::NumLock && key != NamedKey::Enter &&
+                key != NamedKey::Escape)
+                named.push_back(KeyAction::named(key));
+        }
+        for (int f = 1; f <= 16; ++f)
+            tokens += QString("<F%1>").arg(f);
+        QTest::newRow("every named key")
+            << named << tokens + "<KP_Add><KP_Subtract><KP_Multiply><KP_Divide>" << false << false;
+        // A modifier ends with its key.
+        QTest::newRow("modifiers")
+            << Keys{KeyAction::text(U'a', mod::Shift),
+                    KeyAction::text(U'1', mod::Shift),
+                    KeyAction::text(U'a', mod::Control),
+                    KeyAction::text(U'f', mod::Alt),
+                    KeyAction::text(U'x', mod::Control | mod::Alt),
+                    KeyAction::text(U'a', mod::Control | mod::Shift),
+                    KeyAction::text(U'é', mod::Control),
+                    KeyAction::named(NamedKey::Left, mod::Shift),
+                    KeyAction::named(NamedKey::F5, mod::Control),
+                    KeyAction::text(U'b'),
+                    KeyAction::text(U'c', mod::Shift),
+                    KeyAction::text(U'D')}
+            << "A!<C-a><A-f><C-A-x><C-A><C-é><S-Left><C-F5>bCD" << false << false;
+        QTest::newRow("CJK and emoji") << text(U"漢字 😀!") << "漢字 😀!" << false << false;
+        QTest::newRow("empty line") << Keys{} << QString() << false << false;
+        const Keys caps{KeyAction::named(NamedKey::CapsLock)};
+        QTest::newRow("Caps Lock on: letters as written")
+            << text(U"aB1é!") << "aB1é!" << true << true;
+        QTest::newRow("Caps Lock in the line toggles")
+            << text(U"a") + caps + text(U"b") + caps + text(U"c") + caps
+            << "a<Caps_Lock>B<Caps_Lock>c<Caps_Lock>" << false << true;
+        QTest::newRow("Caps Lock on, toggled once in the line")
+            << text(U"a") + caps + text(U"b") << "a<Caps_Lock>B" << true << false;
+    }
+    void typesKeys() {
+        QFETCH(Keys, keys);
+        QFETCH(QString, expected);
+        QFETCH(bool, capsBefore);
+        QFETCH(bool, capsAfter);
+        ready();
+        setCapsLock(capsBefore);
+        bool ok = false;
+        const QString got = typed(*x11_, *game_, keys, &ok);
+        const bool capsNow = capsLocked();
+        setCapsLock(false);
+        QVERIFY(ok);
+        QCOMPARE(got, expected);
+        QCOMPARE(capsNow, capsAfter);
+        nothingHeld();
+    }
+
+    void moreCharactersThanSpareKeys_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("game answers pings") << QStringList();
+        // Slower than any fixed pause: only waiting for its answer keeps the bindings right.
+        QTest::newRow("slow game answers pings") << QStringList{"--key-delay", "10"};
+        QTest::newRow("game without pings") << QStringList{"--no-ping"};
+    }
+    void moreCharactersThanSpareKeys() {
+        QFETCH(QStringList, options);
+        ready();
+        std::vector<std::string> args;
+        for (const QString& o : options)
+            args.push_back(o.toStdString());
+        PeerProcess game(UO, "Stand-in game", args);
+        QVERIFY2(game.started(), game.error().c_str());
+        QVERIFY(focus(*x11_, game));
+        x11_->releaseKeyboard();
+        // Twice as many distinct characters as spare keys, each coming back later in the line.
+        std::u32string distinct;
+        for (int i = 0; i < 2 * emptyKeycodeCount() + 3; ++i)
+            distinct += char32_t(0x4E00 + i * 7);
+        const std::u32string line = distinct + U"-" + distinct;
+        QCOMPARE(typed(*x11_, game, text(line)), QString::fromStdU32String(line));
+        nothingHeld();
+    }
+
+    void spareKeysGivenBack() {
+        ready();
+        x11_->releaseKeyboard();
+        QCOMPARE(keymapDump(), pristine_);
+        QCOMPARE(typed(*x11_, *game_, text(U"é€x") + Keys{KeyAction::named(NamedKey::F14)}),
+                 u"é€x<F14>"_s);
+        const std::string bound = keymapDump();
+        QVERIFY(bound != pristine_);
+        // The next line needs no new binding.
+        QCOMPARE(typed(*x11_, *game_, text(U"€éé")), u"€éé"_s);
+        QCOMPARE(keymapDump(), bound);
+        x11_->releaseKeyboard();
+        QCOMPARE(keymapDump(), pristine_);
+        QVERIFY(xkbKeymap() == pristineXkb_); // key types, groups and actions too
+        {
+            X11Platform other; // gives its keys back when destroyed
+            QCOMPARE(typed(other, *game_, text(U"ñ☃")), u"ñ☃"_s);
+            QVERIFY(keymapDump() != pristine_);
+        }
+        QCOMPARE(keymapDump(), pristine_);
+        QVERIFY(xkbKeymap() == pristineXkb_);
+        QCOMPARE(typed(atExit, *game_, text(U"õ")), u"õ"_s);
+    }
+
+    void typesOnLayout_data() {
+        QTest::addColumn<QStringList>("layout"); // setxkbmap arguments
+        QTest::addColumn<int>("group");          // to lock
+        QTest::addColumn<QString>("onLayout");   // from the layout's own keys and levels
+        QTest::addColumn<QString>("offLayout");  // needs spare keys
+        // German: AltGr (level 3) characters; ^ ` ´ only as dead keys.
+        QTest::newRow("de") << QStringList{"de"} << 0 << "@{[]}\\|€µ²³ zyZY äöüÄÖÜß!\"§$%&/()=?"
+                            << "^`´~ é";
+        QTest::newRow("fr") << QStringList{"fr"} << 0
+                            << "azerty AZERTY 1234567890 éèçàù &\"'(-_)=@#{[|\\]}€"
+                            << "^¨~` ñ";
+        // The second group locked: Cyrillic from its keys, Latin from spare keys.
+        QTest::newRow("us,ru group 2")
+            << QStringList{"-layout", "us,ru"} << 1 << "Привет, мир! ЁЖЩ ёжщ 123"
+            << "Hello";
+    }
+    void typesOnLayout() {
+        QFETCH(QStringList, layout);
+        QFETCH(int, group);
+        QFETCH(QString, onLayout);
+        QFETCH(QString, offLayout);
+        ready();
+        // Keys bound on the layout before; the new layout replaces the keymap, bindings and all.
+        QCOMPARE(typed(*x11_, *game_, text(U"é@ä")), u"é@ä"_s);
+        setLayout(layout);
+        lockGroup(group);
+        QVERIFY(waitUntil([&] { return currentGroup() == group; }));
+        const std::string keymap = keymapDump();
+        QCOMPARE(typed(*x11_, *game_, text(onLayout.toStdU32String())), onLayout);
+        QCOMPARE(keymapDump(), keymap); // nothing was bound
+        const QString mixed = offLayout + onLayout + offLayout;
+        QCOMPARE(typed(*x11_, *game_, text(mixed.toStdU32String())), mixed);
+        nothingHeld();
+        x11_->releaseKeyboard();
+        QCOMPARE(keymapDump(), keymap);
+        lockGroup(0);
+        setLayout({"us"});
+    }
+
+    // Last: kills the window manager. Its windows go with it; its properties on the root stay.
+    void activatesAfterWindowManagerDied() {
+        if (qgetenv("JK_WITH_X_WM") == "none")
+            QSKIP("needs a window manager to kill");
+        PeerProcess first(UO, "first"), second(ThirdDawn, "second");
+        QVERIFY2(first.started() && second.started(), (first.error() + second.error()).c_str());
+        QProcess xprop;
+        xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+        QVERIFY(xprop.waitForFinished());
+        const std::uint64_t check =
+            xprop.readAll().split('#').last().trimmed().toULongLong(nullptr, 16);
+        QVERIFY(windowExists(check));
+        ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_WM_PID")), SIGKILL);
+        QVERIFY(waitUntil([&] { return !windowExists(check); }));
+        X11Platform platform;
+        for (const PeerProcess* game : {&first, &second, &first})
+            QVERIFY(focus(platform, *game));
+    }
+
+    void noDisplay_data() {
+        QTest::addColumn<QByteArray>("display"); // null: unset
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("unset") << QByteArray() << "set DISPLAY";
+        QTest::newRow("empty") << QByteArray("") << "set DISPLAY";
+        QTest::newRow("no such server") << QByteArray(":987") << "\":987\"";
+        QTest::newRow("nonsense") << QByteArray("not a display") << "not a display";
+        QTest::newRow("wayland only") << QByteArray() << "set DISPLAY";
+    }
+    void noDisplay() {
+        if (qEnvironmentVariableIsSet("JK_WITH_X_WM"))
+            QSKIP("runs without an X server, as e2e_x11_no_display");
+        QFETCH(QByteArray, display);
+        QFETCH(QString, mentions);
+        display.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", display);
+        X11Platform platform;
+        const std::string reason = platform.unavailableReason();
+        QVERIFY2(QString::fromStdString(reason).contains(mentions), reason.c_str());
+        exerciseEverything(platform);
+        QCOMPARE(platform.unavailableReason(), reason);
+        // The whole program says so in one sentence and ends.
+        ProgramProcess program;
+        if (QByteArray(QTest::currentDataTag()) == "wayland only")
+            qputenv("WAYLAND_DISPLAY", "wayland-0");
+        QVERIFY(!program.start());
+        qunsetenv("WAYLAND_DISPLAY");
+        QCOMPARE(program.waitForExit(), 1);
+        QCOMPARE(program.errorOutput(),
+                 "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
+    }
+
+    void serverGoesAway() {
+        if (qEnvironmentVariableIsSet("JK_WITH_X_WM"))
+            QSKIP("runs without an X server, as e2e_x11_no_display");
+        // A server of this test's own, ended under the backend's feet.
+        QProcess server;
+        int n = 0;
+        for (int tries = 0; tries < 20 && n == 0; ++tries) {
+            const int candidate = 1000 + int(QCoreApplication::applicationPid() + tries) % 4000;
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(candidate);
+            if (std::filesystem::exists(socket) ||
+                std::filesystem::exists("/tmp/.X" + std::to_string(candidate) + "-lock"))
+                continue;
+            server.start("Xvfb", {QString(":%1").arg(candidate), "-nolisten", "tcp", "-noreset"});
+            waitUntil([&] {
+                server.waitForFinished(10);
+                return server.state() != QProcess::Running || std::filesystem::exists(socket);
+            });
+            n = server.state() == QProcess::Running ? candidate : 0;
+        }
+        QVERIFY(n != 0);
+        qputenv("DISPLAY", QByteArray(":") + QByteArray::number(n));
+        X11Platform platform;
+        QVERIFY(waitUntil([&] { return platform.unavailableReason().empty(); }));
+        QCOMPARE(platform.findWindow({UO}), jk::platform::WindowId(0));
+        QVERIFY(platform.type(text(U"é"))); // leaves a spare key bound
+        // The server dies mid-line: more characters off the layout than spare keys, typed in
+        // rounds with pauses between them.
+        std::u32string line;
+        for (char32_t c = U'Α'; line.size() < 4000; c = c == U'ӿ' ? U'Α' : c + 1)
+            line += c;
+        std::thread killer([pid = server.processId()] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::kill(pid_t(pid), SIGKILL);
+        });
+        QVERIFY(!platform.type(text(line)));
+        killer.join();
+        server.waitForFinished();
+        exerciseEverything(platform);
+        QVERIFY(!platform.unavailableReason().empty());
+    }
+
+    void noXTest() {
+        if (!qgetenv("JK_XVFB_ARGS").contains("XTEST"))
+            QSKIP("needs an X server without XTEST: run as e2e_x11_no_xtest");
+        X11Platform platform;
+        const std::string reason = platform.unavailableReason();
+        QVERIFY2(QString::fromStdString(reason).contains("XTEST"), reason.c_str());
+        exerciseEverything(platform);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11)
+#include "tst_x11.moc"
