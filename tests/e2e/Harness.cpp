@@ -1,7 +1,5 @@
 #include "Harness.h"
 
-#include "gamelink/KeyString.h"
-#include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"
 
 #include <QDir>
@@ -15,8 +13,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-#include <csignal>
 
 namespace jk::e2e {
 
@@ -34,15 +30,8 @@ int ignoreErrors(Display*, XErrorEvent*) {
 // Errors about windows that may be gone are answers here. Scoped: the backend under test, in
 // the same process, meets Xlib's default handler if it lets an error through.
 struct Quiet {
-    XErrorHandler previous;
-    Quiet() {
-        XSync(dpy(), False);
-        previous = XSetErrorHandler(ignoreErrors);
-    }
-    ~Quiet() {
-        XSync(dpy(), False);
-        XSetErrorHandler(previous);
-    }
+    XErrorHandler previous = (XSync(dpy(), False), XSetErrorHandler(ignoreErrors));
+    ~Quiet() { XSync(dpy(), False), XSetErrorHandler(previous); }
 };
 
 struct Property {
@@ -57,17 +46,8 @@ struct Property {
             data = nullptr;
     }
     ~Property() { XFree(data); }
-    template <typename T>
-    const T* as() const {
-        return reinterpret_cast<const T*>(data);
-    }
+    const unsigned long* longs() const { return reinterpret_cast<const unsigned long*>(data); }
 };
-
-XkbStateRec keyboardState() {
-    XkbStateRec state{};
-    XkbGetState(dpy(), XkbUseCoreKbd, &state);
-    return state;
-}
 
 bool runWine(const QStringList& arguments) {
     QProcess wine;
@@ -133,12 +113,10 @@ std::vector<int> pressedKeycodes() {
     return down;
 }
 
-unsigned modifierState() {
-    return keyboardState().mods;
-}
-
 bool capsLocked() {
-    return (keyboardState().locked_mods & LockMask) != 0;
+    XkbStateRec state{};
+    XkbGetState(dpy(), XkbUseCoreKbd, &state);
+    return (state.locked_mods & LockMask) != 0;
 }
 
 void setCapsLock(bool on) {
@@ -149,10 +127,6 @@ void setCapsLock(bool on) {
 void lockGroup(int group) {
     XkbLockGroup(dpy(), XkbUseCoreKbd, unsigned(group));
     XSync(dpy(), False);
-}
-
-int currentGroup() {
-    return keyboardState().group;
 }
 
 bool windowExists(std::uint64_t window) {
@@ -172,7 +146,7 @@ std::vector<std::string> netWmState(std::uint64_t window) {
     const Property state(window, "_NET_WM_STATE", XA_ATOM, 1024);
     std::vector<std::string> names;
     for (unsigned long i = 0; state.data && i < state.count; ++i) {
-        char* name = XGetAtomName(dpy(), state.as<Atom>()[i]);
+        char* name = XGetAtomName(dpy(), state.longs()[i]);
         names.emplace_back(name ? name : "?");
         XFree(name);
     }
@@ -211,10 +185,10 @@ std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
     Quiet quiet;
     const Property clients(DefaultRootWindow(dpy()), "_NET_CLIENT_LIST", XA_WINDOW, 4096);
     for (unsigned long i = 0; clients.data && i < clients.count; ++i) {
-        const Window w = clients.as<Window>()[i];
+        const Window w = clients.longs()[i];
         const Property owner(w, "_NET_WM_PID", XA_CARDINAL, 1);
         XWindowAttributes attributes{};
-        if (owner.count == 1 && *owner.as<long>() == pid &&
+        if (owner.count == 1 && long(*owner.longs()) == pid &&
             XGetWindowAttributes(dpy(), w, &attributes) && attributes.map_state == IsViewable)
             found.push_back(w);
     }
@@ -233,7 +207,7 @@ std::uint64_t viewableWindowOf(long long pid, const std::string& title, bool exa
 std::string textProperty(std::uint64_t window, const char* name) {
     Quiet quiet;
     const Property text(window, name, AnyPropertyType, 1024);
-    return text.data ? std::string(text.as<char>(), text.count) : "<none>";
+    return text.data ? std::string(reinterpret_cast<char*>(text.data), text.count) : "<none>";
 }
 
 void closeWindow(std::uint64_t window) {
@@ -319,16 +293,6 @@ PeerProcess::PeerProcess(const std::string& windowClass, const std::string& titl
                  process_.errorString().toStdString();
 }
 
-PeerProcess::~PeerProcess() {
-    process_.terminate();
-    process_.waitForFinished(10000);
-}
-
-std::string PeerProcess::record() const {
-    QFile file(dir_.filePath("record"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
-
 std::string PeerProcess::waitForText(std::size_t from, std::string_view marker,
                                      std::chrono::milliseconds timeout) const {
     std::string tail;
@@ -342,24 +306,9 @@ std::string PeerProcess::waitForText(std::size_t from, std::string_view marker,
     return tail;
 }
 
-void PeerProcess::kill() {
-    process_.kill();
-    process_.waitForFinished(10000);
-}
-
-ProgramProcess::ProgramProcess(const QString& configHome) {
-    if (configHome.isEmpty()) {
-        ownConfig_ = std::make_unique<QTemporaryDir>();
-        configHome_ = ownConfig_->path();
-    } else {
-        configHome_ = configHome;
-    }
+ProgramProcess::ProgramProcess(const QString& configHome)
+    : configHome_(configHome.isEmpty() ? own_.path() : configHome) {
     QDir().mkpath(configHome_ + QStringLiteral("/Jeerkit"));
-}
-
-ProgramProcess::~ProgramProcess() {
-    process_.kill();
-    process_.waitForFinished(10000);
 }
 
 SettingsStore& ProgramProcess::store() {
@@ -401,6 +350,8 @@ bool ProgramProcess::start(const QString& title) {
         process_.start(JK_PROGRAM_EXE, {});
     }
     window_ = process_.waitForStarted(10000) ? waitForWindow(title) : 0;
+    // Past the first activation's deferred save, and settled enough to take clicks (Wine).
+    std::this_thread::sleep_for(std::chrono::milliseconds(window_ ? 300 : 0));
     return window_ != 0;
 }
 
@@ -426,12 +377,10 @@ std::uint64_t ProgramProcess::waitForSwitch(std::uint64_t previous) {
     return found;
 }
 
-namespace {
 platform::Platform& desktop() {
     static const std::unique_ptr<platform::Platform> backend = platform::createPlatform();
     return *backend;
 }
-} // namespace
 
 void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
     movePointer(window, x, y);
@@ -439,30 +388,10 @@ void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
     clickHere();
 }
 
-void ProgramProcess::type(const QString& keyString) {
-    desktop().type(ParseKeyString(keyString));
-}
-
-void ProgramProcess::activate(std::uint64_t window) {
-    desktop().activate(window);
-}
-
-bool ProgramProcess::hasFocus(std::uint64_t window) {
-    return desktop().hasFocus(window);
-}
-
-void ProgramProcess::signal(int signalNumber) {
-    ::kill(pid_t(pid()), signalNumber);
-}
-
 int ProgramProcess::waitForExit(int timeoutMs) {
     if (running() && !process_.waitForFinished(timeoutMs))
         return -1;
     return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-}
-
-QString ProgramProcess::errorOutput() {
-    return QString::fromLocal8Bit(process_.readAllStandardError());
 }
 
 QString ProgramProcess::saved(const QString& section, const QString& key) {

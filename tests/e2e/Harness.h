@@ -4,21 +4,23 @@
 // game (PeerProcess), the whole program (ProgramProcess), and a look at windows and the keymap
 // that does not go through the backend under test. Xlib stays in Harness.cpp.
 
+#include "gamelink/KeyString.h"
+#include "gamelink/platform/Platform.h"
+#include "phrasebook/SettingsStore.h"
+
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace jk {
-class SettingsStore;
-}
 
 namespace jk::e2e {
 
@@ -41,11 +43,9 @@ std::string keymapDump();
 std::string xkbKeymap();
 int emptyKeycodeCount();
 std::vector<int> pressedKeycodes();
-unsigned modifierState(); // Xkb effective modifiers
 bool capsLocked();
 void setCapsLock(bool on);
 void lockGroup(int group);
-int currentGroup();
 bool windowExists(std::uint64_t window);
 bool isManaged(std::uint64_t window); // the window manager put WM_STATE on it
 std::vector<std::string> netWmState(std::uint64_t window);
@@ -71,6 +71,9 @@ bool gameUnderWine();
 bool programUnderWine();
 std::string wineUnavailableReason();
 
+// The test's own backend, for typing and activating as the player would.
+platform::Platform& desktop();
+
 // The stand-in game: jeerkit-peer, or client.exe under Wine (gameUnderWine()), which records
 // "<Background>" before a key that arrives while it is not the foreground window.
 class PeerProcess {
@@ -78,16 +81,19 @@ public:
     explicit PeerProcess(const std::string& windowClass = "Ultima Online",
                          const std::string& title = "Stand-in game",
                          const std::vector<std::string>& options = {});
-    ~PeerProcess();
+    ~PeerProcess() { process_.terminate(), process_.waitForFinished(10000); }
     bool started() const { return window_ != 0; }
     const std::string& error() const { return error_; }
     std::uint64_t window() const { return window_; } // under Wine its HWND
-    std::string record() const;
+    std::string record() const {
+        QFile file(dir_.filePath("record"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    }
     std::size_t recordSize() const { return record().size(); }
     // The record from byte `from` on, once it ends with marker (or the wait runs out).
     std::string waitForText(std::size_t from, std::string_view marker,
                             std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
-    void kill(); // as a crashing game ends
+    void kill() { process_.kill(), process_.waitForFinished(10000); } // as a crashing game ends
 
 private:
     QTemporaryDir dir_;
@@ -101,7 +107,7 @@ private:
 class ProgramProcess {
 public:
     explicit ProgramProcess(const QString& configHome = {}); // default: a fresh one
-    ~ProgramProcess();
+    ~ProgramProcess() { process_.kill(), process_.waitForFinished(10000); }
     QString configHome() const { return configHome_; }
     QString storePath() const { return configHome_ + QStringLiteral("/Jeerkit/Jeerkit.ini"); }
     SettingsStore& store(); // prepared before start()
@@ -114,17 +120,18 @@ public:
     qint64 pid() const { return process_.processId(); }
     bool running() const { return process_.state() != QProcess::NotRunning; }
     void clickClient(std::uint64_t window, int x, int y);
-    void type(const QString& keyString); // key-string syntax, into whatever has the focus
-    void activate(std::uint64_t window);
-    bool hasFocus(std::uint64_t window);
-    void signal(int signalNumber);
+    // Key-string syntax, into whatever has the focus.
+    void type(const QString& keys) { desktop().type(ParseKeyString(keys)); }
+    void activate(std::uint64_t window) { desktop().activate(window); }
+    bool hasFocus(std::uint64_t window) { return desktop().hasFocus(window); }
+    void signal(int signalNumber) { ::kill(pid_t(pid()), signalNumber); }
     int waitForExit(int timeoutMs = 60000); // the exit code; -1 if it did not end or crashed
-    QString errorOutput();
+    QString errorOutput() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
     // A stored value after the program ended.
     QString saved(const QString& section, const QString& key);
 
 private:
-    std::unique_ptr<QTemporaryDir> ownConfig_;
+    QTemporaryDir own_;
     QString configHome_;
     std::unique_ptr<SettingsStore> store_;
     QMap<QString, QMap<QString, QString>> registry_;

@@ -90,10 +90,7 @@ class TestX11 : public QObject {
         }
         QVERIFY(focus(*x11_, *game_));
     }
-    void nothingHeld() {
-        QCOMPARE(pressedKeycodes(), std::vector<int>());
-        QCOMPARE(modifierState() & ~2U, 0U); // 2: Lock, which the Caps Lock rows set
-    }
+    void nothingHeld() { QCOMPARE(pressedKeycodes(), std::vector<int>()); }
 
 private slots:
     void cleanupTestCase() {
@@ -360,7 +357,6 @@ private slots:
         QCOMPARE(typed(*x11_, *game_, text(U"é@ä")), u"é@ä"_s);
         setLayout(layout);
         lockGroup(group);
-        QVERIFY(waitUntil([&] { return currentGroup() == group; }));
         const std::string keymap = keymapDump();
         QCOMPARE(typed(*x11_, *game_, text(onLayout.toStdU32String())), onLayout);
         QCOMPARE(keymapDump(), keymap); // nothing was bound

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,44 +89,27 @@ std::string keyText(XIC ic, XKeyEvent event) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string windowClass = "Ultima Online", title = "Stand-in game", out, ready;
-    bool answerPings = true;
-    int keyDelay = 0, focusDelay = 0, frameMs = 0;
+    std::map<std::string, std::string> option = {{"--class", "Ultima Online"},
+                                                 {"--title", "Stand-in game"}};
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : "";
-        if (arg == "--no-ping") {
-            answerPings = false;
-            continue;
-        }
-        ++i;
-        if (arg == "--class")
-            windowClass = value;
-        else if (arg == "--title")
-            title = value;
-        else if (arg == "--out")
-            out = value;
-        else if (arg == "--ready")
-            ready = value;
-        else if (arg == "--key-delay")
-            keyDelay = std::atoi(value);
-        else if (arg == "--focus-delay")
-            focusDelay = std::atoi(value);
-        else if (arg == "--frame-ms")
-            frameMs = std::atoi(value);
-        else
-            return std::fprintf(stderr, "jeerkit-peer: unknown option %s\n", arg.c_str()), 2;
+        const std::string key = argv[i];
+        option[key] = key == "--no-ping" || i + 1 == argc ? "" : argv[++i];
     }
+    std::string windowClass = option["--class"], title = option["--title"],
+                ready = option["--ready"];
+    const bool answerPings = !option.contains("--no-ping");
+    const int keyDelay = std::atoi(option["--key-delay"].c_str()),
+              focusDelay = std::atoi(option["--focus-delay"].c_str()),
+              frameMs = std::atoi(option["--frame-ms"].c_str());
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     std::setlocale(LC_ALL, "C.UTF-8"); // the input method hands out UTF-8
     XSetLocaleModifiers("@im=none");
     Display* d = XOpenDisplay(nullptr);
-    std::FILE* record = std::fopen(out.c_str(), "w");
+    std::FILE* record = std::fopen(option["--out"].c_str(), "w");
     XIM im = d ? XOpenIM(d, nullptr, nullptr, nullptr) : nullptr;
     if (!d || !record || !im)
-        return std::fprintf(stderr, "jeerkit-peer: no display, input method or %s\n", out.c_str()),
-               1;
+        return std::fprintf(stderr, "jeerkit-peer: no display, input method or --out\n"), 1;
 
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 100, 100, 400, 200, 1, 0,
                                          WhitePixel(d, DefaultScreen(d)));
