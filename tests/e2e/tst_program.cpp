@@ -80,10 +80,11 @@ QString titleOf(int size) {
 // the window's table places it; at the left end for a check box.
 void click(ProgramProcess& program, std::uint64_t window, int size, const char* name,
            int index = -1) {
-    const controls::Rect r = controls::rect(controls::workingWindow(size), name, index);
-    const bool box = controls::find(controls::workingWindow(size), name, index)->kind ==
-                     controls::Kind::CheckBox;
-    program.clickClient(window, (r.left + (box ? r.height : r.width) / 2) / controls::TwipsPerPixel,
+    const controls::Control* c =
+        controls::find(controls::workingWindow(WindowSize(size)), name, index);
+    const controls::Rect r = controls::rectOf(*c, index);
+    const int width = c->kind == controls::Kind::CheckBox ? r.height : r.width;
+    program.clickClient(window, (r.left + width / 2) / controls::TwipsPerPixel,
                         (r.top + r.height / 2) / controls::TwipsPerPixel);
 }
 
