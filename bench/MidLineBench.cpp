@@ -86,8 +86,8 @@ void focusChange(Row& row, std::size_t& strayMax) {
 // From the SIGTERM to the program's exit, mid-line.
 void terminate(Row& row, bool offLayout, int& unclean) {
     e2e::PeerProcess game("Ultima Online", "Stand-in game",
-                          offLayout ? std::vector<std::string>{"--no-ping"}
-                                    : std::vector<std::string>{});
+                          offLayout ? QStringList{"--no-ping"}
+                                    : QStringList());
     e2e::ProgramProcess program;
     if (!startLine(game, program, longLine(offLayout)))
         return;

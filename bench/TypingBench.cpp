@@ -184,9 +184,9 @@ Row clickToLastKey(int repeats, int frameMs, int style) {
             style == 1 ? (frameMs > 0 ? QStringLiteral("≤ 160 ms") : QStringLiteral("exact"))
                        : QStringLiteral("≤ 115 ms (100 ms is the pause)"),
             {}};
-    std::vector<std::string> options;
+    QStringList options;
     if (frameMs > 0)
-        options = {"--frame-ms", std::to_string(frameMs)};
+        options = {"--frame-ms", QString::number(frameMs)};
     e2e::PeerProcess game("Ultima Online", "Stand-in game", options);
     if (!game.started()) {
         row.note = QStringLiteral("skipped: no stand-in");

@@ -83,33 +83,18 @@ std::string keymapDump() {
 }
 
 std::string xkbKeymap() {
-    XSync(dpy(), False);
-    std::string out;
-    if (FILE* pipe = popen("xkbcomp -xkb \"$DISPLAY\" - 2>/dev/null", "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
-
-int emptyKeycodeCount() {
-    int count = 0;
-    const std::string dump = keymapDump();
-    for (std::size_t p = dump.find(":\n"); p != std::string::npos; p = dump.find(":\n", p + 1))
-        ++count;
-    return count;
+    QProcess xkbcomp;
+    xkbcomp.start("xkbcomp", {"-xkb", qEnvironmentVariable("DISPLAY"), "-"});
+    return xkbcomp.waitForFinished() ? xkbcomp.readAllStandardOutput().toStdString() : "";
 }
 
 std::vector<int> pressedKeycodes() {
     char keys[32];
     XQueryKeymap(dpy(), keys);
     std::vector<int> down;
-    for (int k = 0; k < 256; ++k) {
+    for (int k = 0; k < 256; ++k)
         if (keys[k / 8] & (1 << (k % 8)))
             down.push_back(k);
-    }
     return down;
 }
 
@@ -135,12 +120,6 @@ bool windowExists(std::uint64_t window) {
     return XGetWindowAttributes(dpy(), Window(window), &attributes) != 0;
 }
 
-bool isManaged(std::uint64_t window) {
-    Quiet quiet;
-    const Atom wmState = XInternAtom(dpy(), "WM_STATE", False);
-    return Property(window, "WM_STATE", wmState, 2).count > 0;
-}
-
 std::vector<std::string> netWmState(std::uint64_t window) {
     Quiet quiet;
     const Property state(window, "_NET_WM_STATE", XA_ATOM, 1024);
@@ -156,26 +135,6 @@ std::vector<std::string> netWmState(std::uint64_t window) {
 bool isAbove(std::uint64_t window) {
     const auto states = netWmState(window);
     return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
-}
-
-std::uint64_t createWindow(const std::string& windowClass) {
-    const Window window =
-        XCreateSimpleWindow(dpy(), DefaultRootWindow(dpy()), 10, 10, 120, 80, 0, 0, 0);
-    std::string instance = "jeerkit-probe", cls = windowClass;
-    XClassHint hint{instance.data(), cls.data()};
-    XSetClassHint(dpy(), window, &hint);
-    XSync(dpy(), False);
-    return window;
-}
-
-void mapWindow(std::uint64_t window) {
-    XMapWindow(dpy(), Window(window));
-    XSync(dpy(), False);
-}
-
-void destroyWindow(std::uint64_t window) {
-    XDestroyWindow(dpy(), Window(window));
-    XSync(dpy(), False);
 }
 
 std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
@@ -267,14 +226,13 @@ std::string wineUnavailableReason() {
 }
 
 PeerProcess::PeerProcess(const std::string& windowClass, const std::string& title,
-                         const std::vector<std::string>& options) {
+                         const QStringList& options) {
     const QString ready = dir_.filePath("ready");
     QStringList args = {"--class", QString::fromStdString(windowClass),
                         "--title", QString::fromStdString(title),
                         "--out",   dir_.filePath("record"),
                         "--ready", ready};
-    for (const std::string& o : options)
-        args << QString::fromStdString(o);
+    args += options;
     if (gameUnderWine())
         args.prepend(JK_PEER_WIN32_EXE);
     process_.setProcessChannelMode(QProcess::ForwardedChannels);

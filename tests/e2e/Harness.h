@@ -41,18 +41,13 @@ bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chr
 std::string keymapDump();
 // The whole Xkb keymap as xkbcomp writes it (types, actions, groups too).
 std::string xkbKeymap();
-int emptyKeycodeCount();
 std::vector<int> pressedKeycodes();
 bool capsLocked();
 void setCapsLock(bool on);
 void lockGroup(int group);
 bool windowExists(std::uint64_t window);
-bool isManaged(std::uint64_t window); // the window manager put WM_STATE on it
 std::vector<std::string> netWmState(std::uint64_t window);
 bool isAbove(std::uint64_t window);
-std::uint64_t createWindow(const std::string& windowClass); // unmapped
-void mapWindow(std::uint64_t window);
-void destroyWindow(std::uint64_t window);
 // Viewable top-level client windows of a process (by _NET_WM_PID); the one whose title starts
 // with (or, if exact, is) title; 0 if none.
 std::vector<std::uint64_t> viewableWindowsOf(long long pid);
@@ -80,7 +75,7 @@ class PeerProcess {
 public:
     explicit PeerProcess(const std::string& windowClass = "Ultima Online",
                          const std::string& title = "Stand-in game",
-                         const std::vector<std::string>& options = {});
+                         const QStringList& options = {});
     ~PeerProcess() { process_.terminate(), process_.waitForFinished(10000); }
     bool started() const { return window_ != 0; }
     const std::string& error() const { return error_; }

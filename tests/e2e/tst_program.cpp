@@ -109,28 +109,28 @@ void prepare(ProgramProcess& program, int size) {
     QVERIFY(store.flush().ok);
 }
 
+bool launch(ProgramProcess& program, const QString& title = "Jeerkit 2.0") {
+    prepare(program, 1);
+    return program.start(title);
+}
+
 // The stand-in game (with these options), parked clear of Jeerkit, and Jeerkit on the prepared
 // store (and whatever the test wrote into it before), in window size `size`.
 struct Session {
     explicit Session(const QStringList& gameOptions = {})
-        : game("Ultima Online", "Stand-in game", [&] {
-            std::vector<std::string> options;
-            for (const QString& o : gameOptions)
-                options.push_back(o.toStdString());
-            return options;
-        }()) {}
+        : game("Ultima Online", "Stand-in game", gameOptions) {}
     PeerProcess game;
     ProgramProcess program;
-    QString start(int size) { // empty when both run
+    bool start(int size) { // says why not
         if (!game.started())
-            return QString::fromStdString(game.error());
+            return qWarning("%s", game.error().c_str()), false;
         if (!gameUnderWine()) // the window manager puts it where it likes
             QProcess::execute("xdotool",
                               {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
         prepare(program, size);
         if (!program.start(titleOf(size)))
-            return "Jeerkit showed no window: " + program.errorOutput();
-        return {};
+            return qWarning() << "Jeerkit showed no window:" << program.errorOutput(), false;
+        return true;
     }
 };
 
@@ -189,22 +189,8 @@ private slots:
         const std::string keymapBefore = keymapDump();
         Session session(frameMs > 0 ? QStringList{"--frame-ms", QString::number(frameMs)}
                                     : QStringList());
-        const QString problem = session.start(size);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(session.start(size));
         auto& [game, program] = session;
-        if (!gameUnderWine()) {
-            // The game taking the focus and giving it back stores nothing.
-            const QByteArray before = fileBytes(program.storePath());
-            for (int round = 0; round < 3; ++round) {
-                for (const std::uint64_t w : {game.window(), program.window()}) {
-                    program.activate(w);
-                    QVERIFY(waitUntil([&] { return program.hasFocus(w); }));
-                }
-            }
-            QThread::msleep(300); // a save would come 200 ms after the change
-            QCOMPARE(fileBytes(program.storePath()), before);
-        }
-
         // Under Wine the game records "<Background>" before a key that comes while it is behind.
         const QList<TableLine> lines = lineTable();
         for (int e = 0; e < lines.size(); ++e) {
@@ -222,10 +208,8 @@ private slots:
         click(program, program.window(), size, "Command1");
         const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 20s));
         const QString said = frameMs > 0 ? "\\[say\\]" : "";
-        QVERIFY2(QRegularExpression("^" + said + "Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$")
-                     .match(curse)
-                     .hasMatch(),
-                 qPrintable(curse));
+        const QRegularExpression thou("^" + said + "Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$");
+        QVERIFY2(curse.contains(thou), qPrintable(curse));
 
         // Closing saves every set, the window size with them, and gives the keymap back.
         closeWindow(program.window());
@@ -241,8 +225,7 @@ private slots:
 
     void nestedSendsBothArrive() {
         Session session;
-        const QString problem = session.start(1);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(session.start(1));
         auto& [game, program] = session;
         const std::size_t from = game.recordSize();
         click(program, program.window(), 1, "Command2", 1);
@@ -270,8 +253,7 @@ private slots:
             QVERIFY2(games.back()->started(), games.back()->error().c_str());
         }
         ProgramProcess program;
-        prepare(program, 1);
-        QVERIFY(program.start());
+        QVERIFY(launch(program));
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
             QCOMPARE(games[receiver]->waitForText(0, "\n", 20s), std::string(": bows\n"));
@@ -287,8 +269,7 @@ private slots:
 
     void alwaysOnTopThroughSwitching() {
         ProgramProcess program;
-        prepare(program, 1);
-        QVERIFY(program.start());
+        QVERIFY(launch(program));
         const std::uint64_t main = program.window();
         for (bool on : {true, false, true}) {
             click(program, main, 1, "CheckAlwaysOnTop");
@@ -325,8 +306,7 @@ private slots:
         // A game busy after taking the focus: keys typed just before the end are still in its
         // queue when the keymap is given back.
         Session session(inPause ? QStringList{"--focus-delay", "400"} : QStringList());
-        const QString problem = session.start(1);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(session.start(1));
         auto& [game, program] = session;
         editRow1(program, "edited before the signal");
         QThread::msleep(300);
@@ -394,8 +374,7 @@ private slots:
     void secondStartLeavesFirstAlone() {
         const std::string keymapBefore = keymapDump();
         Session session;
-        const QString problem = session.start(1);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(session.start(1));
         auto& [game, first] = session;
         const QByteArray before = fileBytes(first.storePath());
         ProgramProcess second(first.configHome());
@@ -499,8 +478,7 @@ private slots:
         program.store().write("TextSet1", layout::enter(20), "1");
         const QString boxText = "kept as it was";
         program.store().write("TextSet1", layout::text(21), boxText);
-        const QString problem = session.start(1);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QVERIFY(session.start(1));
 
         const std::size_t from = game.recordSize();
         click(program, program.window(), 1, "Command2", 20);

@@ -13,6 +13,7 @@
 #   DISPLAY          the throw-away display
 #   JK_WITH_X_WM     "openbox" or "none"
 #   JK_WITH_X_WM_PID the window manager's process id (tests that kill it)
+#   JK_WITH_X_SERVER_PID  Xvfb's process id (a test that kills it)
 # Environment read:
 #   JK_XVFB_ARGS     extra Xvfb arguments, e.g. "-extension XTEST"
 #
@@ -134,6 +135,7 @@ fi
 watch_parent $$ </dev/null >/dev/null 2>&1 &
 watch_pid=$!
 
-DISPLAY=":$display_number" JK_WITH_X_WM="$wm" JK_WITH_X_WM_PID="$wm_pid" "$@"
+DISPLAY=":$display_number" JK_WITH_X_WM="$wm" JK_WITH_X_WM_PID="$wm_pid" \
+    JK_WITH_X_SERVER_PID="$xvfb_pid" "$@"
 status=$?
 exit "$status"
