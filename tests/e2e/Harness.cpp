@@ -120,21 +120,11 @@ bool windowExists(std::uint64_t window) {
     return XGetWindowAttributes(dpy(), Window(window), &attributes) != 0;
 }
 
-std::vector<std::string> netWmState(std::uint64_t window) {
+bool isAbove(std::uint64_t window) { // exactly once
     Quiet quiet;
     const Property state(window, "_NET_WM_STATE", XA_ATOM, 1024);
-    std::vector<std::string> names;
-    for (unsigned long i = 0; state.data && i < state.count; ++i) {
-        char* name = XGetAtomName(dpy(), state.longs()[i]);
-        names.emplace_back(name ? name : "?");
-        XFree(name);
-    }
-    return names;
-}
-
-bool isAbove(std::uint64_t window) {
-    const auto states = netWmState(window);
-    return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
+    const Atom above = XInternAtom(dpy(), "_NET_WM_STATE_ABOVE", False);
+    return state.data && std::count(state.longs(), state.longs() + state.count, above) == 1;
 }
 
 std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
@@ -205,14 +195,6 @@ void queueEscape(std::uint64_t window) {
     event.xkey.keycode = XKeysymToKeycode(dpy(), XK_Escape);
     Quiet quiet;
     XSendEvent(dpy(), Window(window), False, KeyPressMask, &event);
-}
-
-bool gameUnderWine() {
-    return !qEnvironmentVariable("JK_WINE").isEmpty();
-}
-
-bool programUnderWine() {
-    return qEnvironmentVariable("JK_WINE") == QStringLiteral("all");
 }
 
 std::string wineUnavailableReason() {

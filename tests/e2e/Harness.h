@@ -46,8 +46,7 @@ bool capsLocked();
 void setCapsLock(bool on);
 void lockGroup(int group);
 bool windowExists(std::uint64_t window);
-std::vector<std::string> netWmState(std::uint64_t window);
-bool isAbove(std::uint64_t window);
+bool isAbove(std::uint64_t window); // _NET_WM_STATE_ABOVE, once
 // Viewable top-level client windows of a process (by _NET_WM_PID); the one whose title starts
 // with (or, if exact, is) title; 0 if none.
 std::vector<std::uint64_t> viewableWindowsOf(long long pid);
@@ -62,8 +61,12 @@ void queueEscape(std::uint64_t window);
 
 // Wine runs (jk_add_e2e_run ... WINE): JK_WINE=game puts the Win32 stand-in game under Wine,
 // JK_WINE=all jeerkit.exe too. Empty when Wine can be used here; otherwise why not.
-bool gameUnderWine();
-bool programUnderWine();
+inline bool gameUnderWine() {
+    return !qEnvironmentVariable("JK_WINE").isEmpty();
+}
+inline bool programUnderWine() {
+    return qEnvironmentVariable("JK_WINE") == "all";
+}
 std::string wineUnavailableReason();
 
 // The test's own backend, for typing and activating as the player would.

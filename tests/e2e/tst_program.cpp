@@ -36,10 +36,9 @@ const QStringList LineVars = {"Bob", "(x)"}; // Var1, Var2
 
 QList<TableLine> lineTable() {
     QString plain; // printable ASCII, the key-string syntax braced; parentheses become brackets
-    for (char c = 0x20; c < 0x7F; ++c) {
+    for (char c = 0x20; c < 0x7F; ++c)
         if (!QByteArray("+^%~{}()").contains(c))
             plain += QChar(c);
-    }
     QString longText;
     for (int i = 0; longText.size() < 1000; ++i)
         longText += QString("%1 déjà vu, Ж ж. ").arg(i);
@@ -419,20 +418,14 @@ private slots:
         const QString path = program.configHome() + "/Jeerkit/.Jeerkit.ini.running";
         QFile file(path);
         QLockFile held(path);
-        if (leftover == "ownerless" || leftover == "other host") {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (leftover == "other host")
-                file.write("4242\njeerkit\nother-machine\n0123456789abcdef\n");
-            file.close();
-        } else if (leftover == "folder") {
-            QVERIFY(QDir().mkpath(path + "/inside"));
-        } else if (leftover == "dangling link") {
-            QVERIFY(QFile::link(path + ".gone", path));
-        } else if (leftover == "pipe") {
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        } else {
-            QVERIFY(held.tryLock(0));
-        }
+        const QByteArray other = "4242\njeerkit\nother-machine\n0123456789abcdef\n";
+        QVERIFY(leftover == "ownerless"       ? file.open(QIODevice::WriteOnly)
+                : leftover == "other host"    ? file.open(QIODevice::WriteOnly) && file.write(other)
+                : leftover == "folder"        ? QDir().mkpath(path + "/inside")
+                : leftover == "dangling link" ? QFile::link(path + ".gone", path)
+                : leftover == "pipe"          ? ::mkfifo(QFile::encodeName(path), 0600) == 0
+                                              : held.tryLock(0));
+        file.close();
         if (status == 0) {
             QVERIFY2(program.start(), qPrintable(program.errorOutput()));
             program.signal(SIGTERM);
@@ -506,36 +499,31 @@ private slots:
             program.signal(SIGTERM);
             QCOMPARE(program.waitForExit(), 0);
         }
-        // What the game got of the line, once it has handled every key that reached it.
-        const auto settled = [&] {
-            queueEscape(game.window());
-            const std::string got = game.waitForText(from, "<Escape>", 20s);
-            return got.substr(0, got.rfind("<Escape>"));
-        };
-        std::string cut;
-        if (event != MidLine::Terminate) {
-            // Typing stops and says so in a box, which takes the focus.
+        if (event != MidLine::Terminate) { // typing stops and says so in a box, taking the focus
             QVERIFY(waitUntil([&] {
                 const std::uint64_t box = viewableWindowOf(program.pid(), "Jeerkit", true);
                 return box != 0 && program.hasFocus(box);
             }));
-            cut = settled();
-            if (event == MidLine::OwnButton) {
-                // Nothing stalls: the box closes and the next click sends. The line clicked
-                // mid-line goes out whole, before it, or after it when the click lands in that
-                // line's pause (the later send is typed first).
-                const std::size_t next = game.recordSize();
-                QVERIFY(closeBox(program));
-                click(program, program.window(), 1, "Command2", 2);
-                const std::string sent = game.waitForText(next, "! Help!\n", 10s);
-                QVERIFY2(sent == "! Help!\n" || sent == ": bows\n! Help!\n" ||
-                             sent == "! Help!\n: bows\n",
-                         sent.c_str());
-            }
+        }
+        // What the game got of the line, once it has handled every key that reached it.
+        queueEscape(game.window());
+        std::string cut = game.waitForText(from, "<Escape>", 20s);
+        cut = cut.substr(0, cut.rfind("<Escape>"));
+        if (event == MidLine::OwnButton) {
+            // Nothing stalls: the box closes and the next click sends. The line clicked mid-line
+            // goes out whole, before it, or after it when the click lands in that line's pause
+            // (the later send is typed first).
+            const std::size_t next = game.recordSize();
+            QVERIFY(closeBox(program));
+            click(program, program.window(), 1, "Command2", 2);
+            const std::string sent = game.waitForText(next, "! Help!\n", 10s);
+            QVERIFY2(sent == "! Help!\n" || sent == ": bows\n! Help!\n" ||
+                         sent == "! Help!\n: bows\n",
+                     sent.c_str());
+        }
+        if (event != MidLine::Terminate) {
             program.signal(SIGTERM);
             QCOMPARE(program.waitForExit(), 0);
-        } else {
-            cut = settled();
         }
         // The line was cut before its Enter, and at most a slice of it went elsewhere.
         QVERIFY(cut.size() < 100000 && cut.find('\n') == std::string::npos);
