@@ -48,7 +48,7 @@ QString settingsKey(const QString& section, const QString& key) {
 
 // On Windows the store is the per-user registry branch of the classic SaveSetting/GetSetting
 // functions, so that a phrase book kept there by earlier programs is found.
-constexpr QLatin1StringView
+[[maybe_unused]] constexpr QLatin1StringView
     RegistryBranch("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Jeerkit");
 
 bool isRegistryPath(const QString& path) {
@@ -109,7 +109,7 @@ bool looksDamaged(const QByteArray& bytes) {
     if (bytes.contains('\0') || !(bytes.endsWith('\n') || bytes.endsWith('\r')))
         return true;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(bytes);
+    const QString decoded = utf8.decode(bytes); // decode() only decodes once converted
     if (utf8.hasError())
         return true;
     const QByteArrayView all(bytes);
