@@ -9,209 +9,161 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <cmath>
+
 using namespace jk;
 
 namespace {
 
-class FixedRandom final : public RandomSource {
+// Always the top of its range, which must still pick a word in the list.
+class TopRandom final : public RandomSource {
 public:
-    float next() override { return 0.0f; }
+    float next() override { return std::nextafter(1.0f, 0.0f); }
 };
 
-constexpr platform::WindowId UO = 11, ThirdDawn = 22, Linked = 33;
+const QString NoGame = QStringLiteral("No instance of UO found.");
+const QString UO = QStringLiteral("Ultima Online"), TD = QStringLiteral("Ultima Online Third Dawn");
 
 struct Fixture {
     PhraseBook book;
     test::FakePlatform desktop;
-    FixedRandom random;
+    TopRandom random;
     QStringList warnings;
     GameLink link{book, desktop, random, [this](const QString& t) {
                       warnings << t;
                   }};
 
-    Fixture() {
+    explicit Fixture(const QStringList& windows = {UO}) {
         book.CurrentTextSet = 0;
-        book.Prefix = "Thou";
+        book.Prefix = "Thou (x) <var1>";
+        book.GameWindowClasses = {"cuo"};
         for (int e = 0; e < EntryCount; ++e) {
             book.EntryLong[0][e] = QString("entry %1").arg(e);
-            book.EntryEnter[0][e] = 1;
+            book.EntryEnter[0][e] = e == 5 ? 0 : 1;
         }
+        book.EntryLong[0][5] = ""; // an empty line still fronts the game and pauses
+        book.EntryStyle[0][2] = Yell;
+        book.Vars[0] = "Bob";
+        book.EntryLong[0][1] = "hi <var1> (there)";
+        book.EntryStyle[0][1] = Emote;
+        for (int i = 0; i < windows.size(); ++i)
+            desktop.windows[windows[i].toStdString()] = platform::WindowId(100 + i);
     }
     QString typed(std::size_t n) const { return QString::fromStdU32String(desktop.typedText(n)); }
 };
+
+void row(const char* name, const QStringList& windows, int entry, const char* desktop, bool fronts,
+         const char* picked, const QString& into, const QString& typed, const QString& warning) {
+    QTest::newRow(name) << windows << entry << QString(desktop) << fronts << QString(picked) << into
+                        << typed << warning;
+}
 
 } // namespace
 
 class TestGameLink : public QObject {
     Q_OBJECT
 private slots:
-    void noGameWarnsOnceAfterEveryClass();
-    void classOrder_data();
-    void classOrder();
-    void linkingTheGameSendsTheLine_data();
-    void linkingTheGameSendsTheLine();
-    void curseOnlyLooksForUltimaOnline();
-    void emptyLineStillFrontsAndPauses();
-    void gameNotFrontedTypesNothing();
-    void noDisplayExplains();
-    void nestedSendTypesSecondFirst();
-    void readsEntryAtMomentOfSend();
+    void send_data();
+    void send();
+    void linesReadAtTheClickNestedFirst();
     void keyboardGivenBackWhenIdle();
 };
 
-void TestGameLink::noGameWarnsOnceAfterEveryClass() {
-    Fixture f;
-    QLoggingCategory::setFilterRules(QStringLiteral("jk.gamelink.info=true"));
-    QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Not sent, no game window")); // logged
-    f.link.SendEntry(0);
-    QCOMPARE(f.warnings, QStringList{"No instance of UO found."});
-    QVERIFY(f.desktop.typed.empty());
-    QCOMPARE(f.desktop.calls.size(), 1u); // one lookup over both classes, then the warning
-    QVERIFY(!f.link.Timer1.isActive());
+// Which window a click types into, and what the player is told when it cannot.
+void TestGameLink::send_data() {
+    QTest::addColumn<QStringList>("windows"); // classes of the windows on the desktop
+    QTest::addColumn<int>("entry");           // -1: the curse button
+    QTest::addColumn<QString>("desktop");     // why there is none, or empty
+    QTest::addColumn<bool>("fronts");         // whether activating gives the focus
+    QTest::addColumn<QString>("picked");      // the class the player links, "-": not asked
+    QTest::addColumn<QString>("into");        // the class typed into, or empty
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("warning");
+    const QString line = "! entry 2\n", own = "cuo", none = "";
+    const QString curse = "Thou (x) <var1> yeasty white-livered wagtail!\n"; // prefix as it is
+    row("no game", {}, 2, "", true, "-", none, none, NoGame);
+    row("only Third Dawn", {TD}, 2, "", true, "-", TD, line, none);
+    row("both: Ultima Online wins", {TD, UO}, 2, "", true, "-", UO, line, none);
+    row("built-in before own", {own, TD}, 2, "", true, "-", TD, line, none);
+    row("own after built-ins", {own}, 2, "", true, "-", own, line, none);
+    row("empty line", {UO}, 5, "", true, "-", UO, none, none);
+    row("curse", {UO}, -1, "", true, "-", UO, curse, none);
+    row("curse: Ultima Online only", {TD}, -1, "", true, "-", none, none, NoGame);
+    row("not fronted: nothing typed", {UO}, 2, "", false, "-", none, none,
+        gamelink_text::NotFronted);
+    row("no display", {UO}, 2, "No X display.", true, "-", none, none, "No X display.");
+    row("no display, curse", {UO}, -1, "No X display.", true, "-", none, none, "No X display.");
+    // The player is asked to click on the game instead, and its class is kept.
+    row("game linked", {}, 2, "", true, "client.exe", "client.exe", line, none);
+    row("linking box closed", {}, 2, "", true, "", none, none, none);
+    row("linked window gone", {}, 2, "", true, "gone", none, none, NoGame);
 }
 
-void TestGameLink::classOrder_data() {
-    QTest::addColumn<bool>("uo");
-    QTest::addColumn<bool>("thirdDawn");
-    QTest::addColumn<quint64>("window");
-    QTest::addColumn<bool>("linked"); // a window of the player's own second class
-    QTest::newRow("only third dawn") << false << true << quint64(ThirdDawn) << false;
-    QTest::newRow("both: ultima online wins") << true << true << quint64(UO) << false;
-    QTest::newRow("only ultima online") << true << false << quint64(UO) << false;
-    QTest::newRow("built-in before own") << false << true << quint64(ThirdDawn) << true;
-    QTest::newRow("own after built-ins") << false << false << quint64(Linked) << true;
-}
-
-void TestGameLink::classOrder() {
-    QFETCH(bool, uo);
-    QFETCH(bool, thirdDawn);
-    QFETCH(quint64, window);
-    QFETCH(bool, linked);
-    Fixture f;
-    f.book.GameWindowClasses = {"cuo", "client.exe"};
-    if (linked)
-        f.desktop.windows["client.exe"] = Linked;
-    if (uo)
-        f.desktop.windows["Ultima Online"] = UO;
-    if (thirdDawn)
-        f.desktop.windows["Ultima Online Third Dawn"] = ThirdDawn;
-    f.book.EntryStyle[0][2] = Yell;
-    f.link.SendEntry(2);
-    QVERIFY(f.warnings.isEmpty());
-    QCOMPARE(f.desktop.typed.size(), 1u);
-    QCOMPARE(f.desktop.calls.back().window, window);
-    QCOMPARE(f.typed(0), QString("! entry 2\n"));
-}
-
-void TestGameLink::linkingTheGameSendsTheLine_data() {
-    QTest::addColumn<QString>("picked");
-    QTest::addColumn<int>("typedLines");
-    QTest::addColumn<QStringList>("warnings");
-    QTest::newRow("game linked") << "client.exe" << 1 << QStringList{};
-    QTest::newRow("box closed") << "" << 0 << QStringList{};
-    QTest::newRow("picked window gone") << "gone" << 0 << QStringList{"No instance of UO found."};
-}
-
-void TestGameLink::linkingTheGameSendsTheLine() {
+void TestGameLink::send() {
+    QFETCH(QStringList, windows);
+    QFETCH(int, entry);
+    QFETCH(QString, desktop);
+    QFETCH(bool, fronts);
     QFETCH(QString, picked);
-    QFETCH(int, typedLines);
-    QFETCH(QStringList, warnings);
-    Fixture f;
+    QFETCH(QString, into);
+    QFETCH(QString, typed);
+    QFETCH(QString, warning);
+    Fixture f(windows);
+    f.desktop.unavailable = desktop.toStdString();
+    f.desktop.frontingWorks = fronts;
+    QLoggingCategory::setFilterRules(QStringLiteral("jk.gamelink.info=true"));
+    if (!warning.isEmpty() || picked != "-") // logged too
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Not sent"));
     QStringList asked;
-    f.link.setGamePicker([&](const QString& text) {
-        asked << text;
-        f.desktop.windows["client.exe"] = Linked; // the player clicks on the game
-        return picked;
-    });
     int changes = 0;
-    connect(&f.link, &GameLink::gameWindowClassesChanged, this, [&] { ++changes; });
-    f.link.SendEntry(1);
-    QCOMPARE(asked, QStringList{"No instance of UO found."});
-    QCOMPARE(f.warnings, warnings);
-    QCOMPARE(int(f.desktop.typed.size()), typedLines);
-    QCOMPARE(f.book.GameWindowClasses, picked.isEmpty() ? QStringList{} : QStringList{picked});
-    QCOMPARE(changes, picked.isEmpty() ? 0 : 1);
-    if (typedLines == 1)
-        QCOMPARE(f.typed(0), QString("entry 1\n"));
-}
-
-void TestGameLink::curseOnlyLooksForUltimaOnline() {
-    Fixture f;
-    f.desktop.windows["Ultima Online Third Dawn"] = ThirdDawn;
-    f.link.SendCurse();
-    QCOMPARE(f.warnings, QStringList{"No instance of UO found."});
-    QVERIFY(f.desktop.typed.empty());
-
-    f.desktop.windows["Ultima Online"] = UO;
-    f.link.SendCurse();
-    QCOMPARE(f.typed(0), QString("Thou artless base-court apple-john!\n"));
-}
-
-void TestGameLink::emptyLineStillFrontsAndPauses() {
-    Fixture f;
-    f.desktop.windows["Ultima Online"] = UO;
-    f.book.EntryLong[0][5] = "";
-    f.book.EntryEnter[0][5] = 0;
-    f.link.SendEntry(5);
-    QCOMPARE(f.desktop.calls.at(1).what, std::string("activate"));
-    QCOMPARE(f.desktop.typed.size(), 1u);
-    QVERIFY(f.desktop.typed[0].empty());
-}
-
-void TestGameLink::gameNotFrontedTypesNothing() {
-    Fixture f;
-    f.desktop.windows["Ultima Online"] = UO;
-    f.desktop.frontingWorks = false;
-    f.link.SendEntry(0);
-    QVERIFY(f.desktop.typed.empty());
-    QCOMPARE(f.warnings.size(), 1);
-    QVERIFY(f.warnings[0].contains("nothing was typed"));
-}
-
-void TestGameLink::noDisplayExplains() {
-    Fixture f;
-    f.desktop.unavailable = "No X display.";
-    f.link.SendEntry(0);
-    f.link.SendCurse();
-    QCOMPARE(f.warnings, QStringList({"No X display.", "No X display."}));
-    QVERIFY(f.desktop.typed.empty());
-}
-
-void TestGameLink::nestedSendTypesSecondFirst() {
-    Fixture f;
-    f.desktop.windows["Ultima Online"] = UO;
-    // A second click arrives while the first send pauses.
-    QTimer::singleShot(20, &f.link, [&] { f.link.SendEntry(7); });
-    f.link.SendEntry(3);
-    QCOMPARE(f.desktop.typed.size(), 2u);
-    QCOMPARE(f.typed(0), QString("entry 7\n"));
-    QCOMPARE(f.typed(1), QString("entry 3\n"));
+    if (picked != "-") {
+        f.link.setGamePicker([&](const QString& text) {
+            asked << text;
+            f.desktop.windows["client.exe"] = 33; // the player clicks on the game
+            return picked;
+        });
+        connect(&f.link, &GameLink::gameWindowClassesChanged, this, [&] { ++changes; });
+    }
+    entry < 0 ? f.link.SendCurse() : f.link.SendEntry(qint16(entry));
+    QCOMPARE(f.warnings, warning.isEmpty() ? QStringList{} : QStringList{warning});
+    if (picked != "-") {
+        QCOMPARE(asked, QStringList{NoGame});
+        QCOMPARE(f.book.GameWindowClasses,
+                 QStringList({"cuo", picked}).filter(QRegularExpression(".")));
+        QCOMPARE(changes, picked.isEmpty() ? 0 : 1);
+    }
+    QCOMPARE(f.desktop.typed.size(), into.isEmpty() ? 0u : 1u);
+    if (!into.isEmpty()) {
+        QCOMPARE(f.desktop.calls.end()[-2].what, std::string("activate"));
+        QCOMPARE(f.desktop.windowClass(f.desktop.calls.back().window), into.toStdString());
+        QCOMPARE(f.typed(0), typed);
+    }
+    if (warning == NoGame && picked == "-") // once, after one look for every class
+        QCOMPARE(f.desktop.calls.size(), 1u);
     QVERIFY(!f.link.Timer1.isActive());
 }
 
-void TestGameLink::readsEntryAtMomentOfSend() {
+// A line is read when its button is clicked; a click during the pause is typed first.
+void TestGameLink::linesReadAtTheClickNestedFirst() {
     Fixture f;
-    f.desktop.windows["Ultima Online"] = UO;
-    f.book.Vars[0] = "Bob";
-    f.book.EntryLong[0][1] = "hi <var1> (there)";
-    f.book.EntryStyle[0][1] = Emote;
-    // An edit made during the pause affects later sends only.
-    QTimer::singleShot(10, &f.link, [&] { f.book.Vars[0] = "Ann"; });
+    QTimer::singleShot(20, &f.link, [&] {
+        f.book.Vars[0] = "Ann";
+        f.link.SendEntry(7);
+    });
     f.link.SendEntry(1);
     f.link.SendEntry(1);
-    QCOMPARE(f.typed(0), QString(": hi Bob [there]\n"));
-    QCOMPARE(f.typed(1), QString(": hi Ann [there]\n"));
-
     f.book.CurrentTextSet = 4;
     f.book.EntryLong[4][1] = "other set";
     f.book.EntryEnter[4][1] = 0;
     f.link.SendEntry(1);
-    QCOMPARE(f.typed(2), QString("other set"));
+    QCOMPARE(f.desktop.typed.size(), 4u);
+    QCOMPARE(f.typed(0) + f.typed(1) + f.typed(2) + f.typed(3),
+             QString("entry 7\n: hi Bob [there]\n: hi Ann [there]\nother set"));
+    QVERIFY(!f.link.Timer1.isActive());
 }
 
 void TestGameLink::keyboardGivenBackWhenIdle() {
     Fixture f;
-    f.desktop.windows["Ultima Online"] = UO;
     f.link.SendEntry(0);
     QCOMPARE(f.desktop.calls.back().what, std::string("type"));
     QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);

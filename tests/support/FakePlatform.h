@@ -42,10 +42,9 @@ public:
     bool hasFocus(platform::WindowId w) override { return w != 0 && focused == w; }
     platform::WindowId activeWindow() override { return focused; }
     std::string windowClass(platform::WindowId w) override {
-        for (const auto& [name, window] : windows) {
+        for (const auto& [name, window] : windows)
             if (window == w)
                 return name;
-        }
         return {};
     }
     bool type(const std::vector<platform::KeyAction>& keys) override {
@@ -62,14 +61,10 @@ public:
     // The characters of the n-th typed line: Enter as a line break, other named keys as <key>.
     std::u32string typedText(std::size_t n) const {
         std::u32string out;
-        for (const auto& k : typed.at(n)) {
-            if (k.key == platform::NamedKey::Enter)
-                out += U"\n";
-            else if (k.key != platform::NamedKey::None)
-                out += U"<key>";
-            else
-                out += k.character;
-        }
+        for (const auto& k : typed.at(n))
+            out += k.key == platform::NamedKey::Enter  ? std::u32string(U"\n")
+                   : k.key != platform::NamedKey::None ? std::u32string(U"<key>")
+                                                       : std::u32string(1, k.character);
         return out;
     }
 };
