@@ -189,7 +189,8 @@ private slots:
         Session session(frameMs > 0 ? QStringList{"--frame-ms", QString::number(frameMs)}
                                     : QStringList());
         QVERIFY(session.start(size));
-        auto& [game, program] = session;
+        auto& game = session.game; // named: clang 14 cannot capture bindings
+        auto& program = session.program;
         // Under Wine the game records "<Background>" before a key that comes while it is behind.
         const QList<TableLine> lines = lineTable();
         for (int e = 0; e < lines.size(); ++e) {
@@ -225,7 +226,8 @@ private slots:
     void nestedSendsBothArrive() {
         Session session;
         QVERIFY(session.start(1));
-        auto& [game, program] = session;
+        auto& game = session.game;
+        auto& program = session.program;
         const std::size_t from = game.recordSize();
         click(program, program.window(), 1, "Command2", 1);
         QThread::msleep(20); // inside the first send's 100 ms pause
@@ -306,7 +308,8 @@ private slots:
         // queue when the keymap is given back.
         Session session(inPause ? QStringList{"--focus-delay", "400"} : QStringList());
         QVERIFY(session.start(1));
-        auto& [game, program] = session;
+        auto& game = session.game;
+        auto& program = session.program;
         editRow1(program, "edited before the signal");
         QThread::msleep(300);
         // A phrase with characters off the keymap leaves spare keys bound for a while.
@@ -374,7 +377,8 @@ private slots:
         const std::string keymapBefore = keymapDump();
         Session session;
         QVERIFY(session.start(1));
-        auto& [game, first] = session;
+        auto& game = session.game;
+        auto& first = session.program;
         const QByteArray before = fileBytes(first.storePath());
         ProgramProcess second(first.configHome());
         QVERIFY(!second.start()); // shows no window of its own
@@ -465,7 +469,8 @@ private slots:
         }
         text.truncate(100000);
         Session session(gameOptions);
-        auto& [game, program] = session;
+        auto& game = session.game;
+        auto& program = session.program;
         program.store().write("TextSet1", layout::text(20), text);
         program.store().write("TextSet1", layout::style(20), "0");
         program.store().write("TextSet1", layout::enter(20), "1");
