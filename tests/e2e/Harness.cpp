@@ -228,6 +228,19 @@ PeerProcess::PeerProcess(const std::string& windowClass, const std::string& titl
     QFile file(ready);
     if (file.open(QIODevice::ReadOnly))
         window_ = file.readAll().trimmed().toULongLong(nullptr, 16);
+    // Found the way the game link finds windows: the window manager, if any, has taken it on
+    // (WM_STATE) and lists it.
+    const auto findable = [&] {
+        Quiet quiet;
+        const Window root = DefaultRootWindow(dpy());
+        const Property check(root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1),
+            state(window_, "WM_STATE", AnyPropertyType, 2),
+            clients(root, "_NET_CLIENT_LIST", XA_WINDOW, 4096);
+        return !check.data || (state.data && std::count(clients.longs(),
+                                                        clients.longs() + clients.count, window_));
+    };
+    if (window_ != 0 && !gameUnderWine() && !waitUntil(findable))
+        window_ = 0;
     if (window_ == 0)
         error_ = "the stand-in game's window did not become ready: " +
                  process_.errorString().toStdString();

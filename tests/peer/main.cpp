@@ -5,10 +5,10 @@
 //
 // --out: every key received, appended as the text it types (UTF-8), Return as a newline, other
 // keys as tokens ("<Left>", "<S-Left>", "<KP_Add>"), keys held with Control or Alt as "<C-a>",
-// "<A-f>"; flushed after each key. --ready: written once the window can be found (the window
-// manager lists it), holding its id. --no-ping: ignore _NET_WM_PING. --key-delay, --focus-delay:
-// be slow over each key or over gaining the focus. --frame-ms: read the chat line once per
-// frame, after the frame's events, as games drawn in frames do; a line starting ": ", "! " or
+// "<A-f>"; flushed after each key. --ready: written once the window is mapped, holding its id.
+// --no-ping: ignore _NET_WM_PING. --key-delay, --focus-delay: be slow over each key or over gaining
+// the focus. --frame-ms: read the chat line once per frame, after the frame's events, as games
+// drawn in frames do; a line starting ": ", "! " or
 // "; " switches the chat mode, and Enter records "[mode]text\n".
 // Runs until SIGTERM, SIGINT or its window is closed.
 
@@ -33,33 +33,6 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-
-std::vector<unsigned long> longs(Display* d, Window w, const char* name, Atom type) {
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<unsigned long> items;
-    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 0x10000, False, type, &actual,
-                           &format, &count, &after, &data) == Success &&
-        data != nullptr && format == 32)
-        items.assign(reinterpret_cast<unsigned long*>(data),
-                     reinterpret_cast<unsigned long*>(data) + count);
-    XFree(data);
-    return items;
-}
-
-// Found the way the game link finds windows: the window manager, if any, has taken it on
-// (WM_STATE) and lists it in _NET_CLIENT_LIST.
-bool findable(Display* d, Window w) {
-    const Window root = DefaultRootWindow(d);
-    if (longs(d, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty())
-        return true;
-    if (longs(d, w, "WM_STATE", XInternAtom(d, "WM_STATE", False)).empty())
-        return false;
-    const auto clients = longs(d, root, "_NET_CLIENT_LIST", XA_WINDOW);
-    return std::find(clients.begin(), clients.end(), w) != clients.end();
-}
 
 // What the record holds for one key press.
 std::string keyText(XIC ic, XKeyEvent event) {
@@ -129,11 +102,10 @@ int main(int argc, char** argv) {
     XSetWMProtocols(d, w, protocols, answerPings ? 2 : 1);
     XIC ic = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w,
                        XNFocusWindow, w, nullptr);
-    XSelectInput(d, w, KeyPressMask | FocusChangeMask | StructureNotifyMask | PropertyChangeMask);
-    XSelectInput(d, DefaultRootWindow(d), PropertyChangeMask);
+    XSelectInput(d, w, KeyPressMask | FocusChangeMask | StructureNotifyMask);
     XMapWindow(d, w);
 
-    bool running = true, mapped = false, announced = false;
+    bool running = true;
     std::string mode = "say", chat; // the chat line of a game drawn in frames
     pollfd fd{ConnectionNumber(d), POLLIN, 0};
     while (running && !stopRequested) {
@@ -143,9 +115,14 @@ int main(int argc, char** argv) {
             XNextEvent(d, &e);
             if (XFilterEvent(&e, None)) // dead keys and Compose
                 continue;
-            if (e.type == MapNotify)
-                mapped = true;
-            else if (e.type == KeyPress) {
+            if (e.type == MapNotify && !ready.empty()) {
+                // Appears whole or not at all.
+                if (std::FILE* f = std::fopen((ready + ".part").c_str(), "w")) {
+                    std::fprintf(f, "0x%lx\n", w);
+                    std::fclose(f);
+                    std::rename((ready + ".part").c_str(), ready.c_str());
+                }
+            } else if (e.type == KeyPress) {
                 std::string text = keyText(ic, e.xkey);
                 if (frameMs > 0 && text == "\n") {
                     text = "[" + mode + "]" + chat + "\n";
@@ -170,15 +147,6 @@ int main(int argc, char** argv) {
             } else if ((e.type == ClientMessage && Atom(e.xclient.data.l[0]) == protocols[0]) ||
                        e.type == DestroyNotify) {
                 running = false;
-            }
-            if (!announced && mapped && findable(d, w) && !ready.empty()) {
-                announced = true;
-                // Appears whole or not at all.
-                if (std::FILE* f = std::fopen((ready + ".part").c_str(), "w")) {
-                    std::fprintf(f, "0x%lx\n", w);
-                    std::fclose(f);
-                    std::rename((ready + ".part").c_str(), ready.c_str());
-                }
             }
         }
         XFlush(d);
