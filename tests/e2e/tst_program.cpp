@@ -295,9 +295,8 @@ private slots:
     void signalsSaveLikeClosing_data() {
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<bool>("inPause"); // arrives in the 100 ms pause of a send
+        // SIGINT and SIGHUP: endsOnceAtAnyMoment.
         QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGINT") << int(SIGINT) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
         QTest::newRow("SIGTERM in a send's pause") << int(SIGTERM) << true;
     }
     void signalsSaveLikeClosing() {
@@ -450,7 +449,6 @@ private slots:
         QTest::newRow("another window takes the focus") << none << false << MidLine::OtherWindow;
         QTest::newRow("a phrase box takes the focus") << none << false << MidLine::OwnPhraseBox;
         QTest::newRow("another button is clicked") << none << false << MidLine::OwnButton;
-        QTest::newRow("SIGTERM") << none << false << MidLine::Terminate;
         // Every chunk of spare keys waits blind on a game that answers no pings.
         QTest::newRow("SIGTERM, Greek and Cyrillic into a game without pings")
             << QStringList{"--no-ping"} << true << MidLine::Terminate;
