@@ -7,13 +7,10 @@
  *                 the name of this executable, whatever the class.
  *   --title TEXT  window title (default "Ultima Online")
  *   --out FILE    the record: every character the window receives (WM_CHAR, surrogate pairs
- *                 joined) as UTF-8, Enter as a newline; keys without a character as the tokens
- *                 of the X11 stand-in: "<Escape>", "<Left>", "<S-Left>", "<F5>", "<KP_Add>",
- *                 "<BackSpace>", "<Tab>", "<Prior>", "<Next>", ...; a letter or digit held with
- *                 Control or Alt as "<C-a>", "<A-f>", "<C-A-x>". A key that arrives while this
+ *                 joined) as UTF-8, Enter as a newline. A character that arrives while this
  *                 window is not the foreground window is preceded by "<Background>", so that a
  *                 test comparing the record sees a missing activation. Written through after
- *                 every key.
+ *                 every character.
  *   --ready FILE  written once the window is shown and is the foreground window (or, if it does
  *                 not become it within 10 s, then), holding the HWND in hex ("0x10062") and a
  *                 newline. Appears whole (written aside, then renamed).
@@ -103,95 +100,7 @@ static void markBackground(void) {
         writeText("<Background>");
 }
 
-static BOOL held(int vkey) {
-    return (GetKeyState(vkey) & 0x8000) != 0;
-}
-
-/* Names as X11 keysyms spell them, like the X11 stand-in's record. */
-static const char* keyName(WPARAM vkey) {
-    static char function[8];
-    if (vkey >= VK_F1 && vkey <= VK_F24) {
-        wsprintfA(function, "F%d", (int)(vkey - VK_F1 + 1));
-        return function;
-    }
-    switch (vkey) {
-    case VK_ESCAPE:
-        return "Escape";
-    case VK_LEFT:
-        return "Left";
-    case VK_RIGHT:
-        return "Right";
-    case VK_UP:
-        return "Up";
-    case VK_DOWN:
-        return "Down";
-    case VK_HOME:
-        return "Home";
-    case VK_END:
-        return "End";
-    case VK_PRIOR:
-        return "Prior";
-    case VK_NEXT:
-        return "Next";
-    case VK_INSERT:
-        return "Insert";
-    case VK_DELETE:
-        return "Delete";
-    case VK_BACK:
-        return "BackSpace";
-    case VK_TAB:
-        return "Tab";
-    case VK_CAPITAL:
-        return "Caps_Lock";
-    case VK_NUMLOCK:
-        return "Num_Lock";
-    case VK_SCROLL:
-        return "Scroll_Lock";
-    case VK_SNAPSHOT:
-        return "Print";
-    case VK_PAUSE:
-        return "Pause";
-    case VK_CANCEL:
-        return "Break";
-    case VK_HELP:
-        return "Help";
-    case VK_ADD:
-        return "KP_Add";
-    case VK_SUBTRACT:
-        return "KP_Subtract";
-    case VK_MULTIPLY:
-        return "KP_Multiply";
-    case VK_DIVIDE:
-        return "KP_Divide";
-    default:
-        return NULL;
-    }
-}
-
-static void onKeyDown(WPARAM vkey) {
-    const BOOL control = held(VK_CONTROL), alt = held(VK_MENU);
-    const char* name = keyName(vkey);
-    char token[48];
-    const BOOL letterOrDigit = (vkey >= 'A' && vkey <= 'Z') || (vkey >= '0' && vkey <= '9');
-    if ((control || alt) && (letterOrDigit || name != NULL)) {
-        char key[16];
-        if (name == NULL)
-            wsprintfA(key, "%c", (char)(vkey >= 'A' && vkey <= 'Z' ? vkey - 'A' + 'a' : vkey));
-        markBackground();
-        wsprintfA(token, "<%s%s%s>", control ? "C-" : "", alt ? "A-" : "", name ? name : key);
-        writeText(token);
-        return;
-    }
-    if (name == NULL)
-        return;
-    markBackground();
-    wsprintfA(token, "<%s%s>", held(VK_SHIFT) ? "S-" : "", name);
-    writeText(token);
-}
-
 static void onChar(WPARAM c) {
-    if (held(VK_CONTROL) || held(VK_MENU))
-        return; /* recorded as a token on key down */
     if (c >= 0xD800 && c <= 0xDBFF) {
         highSurrogate = (WCHAR)c;
         return;
@@ -213,7 +122,6 @@ static void onChar(WPARAM c) {
         markBackground();
         writeCodePoint((unsigned long)c);
     }
-    /* Other control characters come with a key that is recorded as a token. */
 }
 
 static BOOL writeReady(HWND window) {
@@ -252,27 +160,13 @@ static void announceWhenForeground(HWND window) {
 
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        onKeyDown(wParam);
-        break;
     case WM_CHAR:
         onChar(wParam);
         return 0;
-    case WM_SYSCHAR:
-        return 0; /* no menu to open; Alt+key is recorded on key down */
     case WM_ACTIVATE:
     case WM_TIMER:
         announceWhenForeground(window);
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        static const wchar_t text[] = L"Stand-in game: keys received are recorded.";
-        TextOutW(dc, 10, 10, text, (int)(sizeof text / sizeof text[0] - 1));
-        EndPaint(window, &paint);
-        return 0;
-    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
