@@ -64,7 +64,6 @@ void TestComposeEntryLine::compose_data() {
     // A variable that comes back to itself stays as written where it comes back; the rest of
     // the line, and its Enter, are kept.
     row("self", 0, 1, "a <var1> b", {"<var1>"}, "a <var1> b{ENTER}");
-    row("self with text", 0, 0, "<var1>", {"x<var1>"}, "x<var1>");
     row("doubling", 0, 0, "<var1>", {"<var1><var1>"}, "<var1><var1>");
     row("mutual", 0, 1, "<var1>!", {"<var2>", "<var3>", "<var1>"}, "<var1>!{ENTER}");
     row("large self", 0, 0, "<var1>", {QString(100000, u'q') + "<var1>"},
