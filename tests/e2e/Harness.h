@@ -60,7 +60,7 @@ void clickHere();
 void queueEscape(std::uint64_t window);
 
 // Wine runs (jk_add_e2e_run ... WINE): JK_WINE=game puts the Win32 stand-in game under Wine,
-// JK_WINE=all jeerkit.exe too. Empty when Wine can be used here; otherwise why not.
+// JK_WINE=all jeerkit.exe too. wineUnavailableReason(): empty when Wine can be used here.
 inline bool gameUnderWine() {
     return !qEnvironmentVariable("JK_WINE").isEmpty();
 }

@@ -108,11 +108,6 @@ void prepare(ProgramProcess& program, int size) {
     QVERIFY(store.flush().ok);
 }
 
-bool launch(ProgramProcess& program, const QString& title = "Jeerkit 2.0") {
-    prepare(program, 1);
-    return program.start(title);
-}
-
 // The stand-in game (with these options), parked clear of Jeerkit, and Jeerkit on the prepared
 // store (and whatever the test wrote into it before), in window size `size`.
 struct Session {
@@ -254,7 +249,8 @@ private slots:
             QVERIFY2(games.back()->started(), games.back()->error().c_str());
         }
         ProgramProcess program;
-        QVERIFY(launch(program));
+        prepare(program, 1);
+        QVERIFY(program.start());
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
             QCOMPARE(games[receiver]->waitForText(0, "\n", 20s), std::string(": bows\n"));
@@ -270,7 +266,8 @@ private slots:
 
     void alwaysOnTopThroughSwitching() {
         ProgramProcess program;
-        QVERIFY(launch(program));
+        prepare(program, 1);
+        QVERIFY(program.start());
         const std::uint64_t main = program.window();
         for (bool on : {true, false, true}) {
             click(program, main, 1, "CheckAlwaysOnTop");

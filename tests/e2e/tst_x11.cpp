@@ -1,6 +1,7 @@
 // The X11 backend against the stand-in game: what the game receives, the keymap given back,
 // keyboard layouts, finding and raising windows, and no usable display. Runs: e2e_x11 (openbox,
-// killed by the last function), e2e_x11_no_wm, e2e_x11_no_display, e2e_x11_no_xtest.
+// killed by the last function), e2e_x11_no_wm, e2e_x11_no_display, e2e_x11_server_dies,
+// e2e_x11_no_xtest.
 
 #include "Harness.h"
 #include "gamelink/platform/Log.h"
@@ -45,10 +46,6 @@ QString typed(jk::platform::Platform& platform, const PeerProcess& game, const K
 bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
     platform.activate(game.window());
     return waitUntil([&] { return platform.hasFocus(game.window()); });
-}
-
-void setLayout(const QStringList& args) {
-    QCOMPARE(QProcess::execute("setxkbmap", args), 0);
 }
 
 // Everything the game link might call, on a backend that cannot work.
@@ -97,26 +94,21 @@ private slots:
         QTest::addColumn<bool>("treeOnly");
         const QString uo = QString::fromStdString(UO), td = QString::fromStdString(ThirdDawn);
         const QStringList both = {uo, td};
-        struct Row {
-            const char* name;
-            QStringList running, classes;
-            int expected;
+        // Each row twice: through the window manager's list and walking the window tree.
+        const auto row = [](const char* name, const QStringList& running,
+                            const QStringList& classes, int expected) {
+            for (bool tree : {false, true})
+                QTest::addRow("%s%s", name, tree ? " (window tree)" : "")
+                    << running << classes << expected << tree;
         };
-        // Picking among the game classes is the program test's (gameClasses); here, exact match.
-        const Row rows[] = {
-            {"title is not class", {"Decoy"}, both, -1},
-            {"longer class", {"Ultima Online Launcher"}, both, -1},
-            {"other case", {"ultima online"}, both, -1},
-            {"shorter class", {"Ultima"}, both, -1},
-            {"third dawn only, not listed", {td}, {uo}, -1},
-            {"both, third dawn listed first", {uo, td}, {td, uo}, 1},
-            {"launcher and third dawn", {"Ultima Online Launcher", td}, both, 1},
-        };
-        for (bool treeOnly : {false, true}) {
-            for (const Row& r : rows)
-                QTest::addRow("%s%s", r.name, treeOnly ? " (window tree)" : "")
-                    << r.running << r.classes << r.expected << treeOnly;
-        }
+        // Exact class matches; picking among the game classes is the program test's (gameClasses).
+        row("title is not class", {"Decoy"}, both, -1);
+        row("longer class", {"Ultima Online Launcher"}, both, -1);
+        row("other case", {"ultima online"}, both, -1);
+        row("shorter class", {"Ultima"}, both, -1);
+        row("third dawn only, not listed", {td}, {uo}, -1);
+        row("both, third dawn listed first", {uo, td}, {td, uo}, 1);
+        row("launcher and third dawn", {"Ultima Online Launcher", td}, both, 1);
     }
     void findsByClass() {
         QFETCH(QStringList, running);
@@ -251,7 +243,7 @@ private slots:
         ready();
         // Keys bound on the layout before; the new layout replaces the keymap, bindings and all.
         QCOMPARE(typed(*x11_, *game_, text(U"é@ä")), u"é@ä"_s);
-        setLayout(layout);
+        QCOMPARE(QProcess::execute("setxkbmap", layout), 0);
         lockGroup(group);
         const std::string keymap = keymapDump();
         QCOMPARE(typed(*x11_, *game_, text(onLayout.toStdU32String())), onLayout);
@@ -262,7 +254,7 @@ private slots:
         x11_->releaseKeyboard();
         QCOMPARE(keymapDump(), keymap);
         lockGroup(0);
-        setLayout({"us"});
+        QCOMPARE(QProcess::execute("setxkbmap", {"us"}), 0);
     }
 
     // After the layouts: it leaves a key bound for the end.
