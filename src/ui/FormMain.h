@@ -41,8 +41,6 @@ public:
     void TextShort_Change(int index);
 
     WindowModes& modes() { return rules_; }
-    FormSmall* smallWindow() const { return small_.get(); }
-    FormTiny* tinyWindow() const { return tiny_.get(); }
     FormAbout* aboutBox() const { return about_.get(); }
 
     // Controls, by their table names and indices.

@@ -1,284 +1,161 @@
-// Window sizes, placement, activation among the program's own windows, and closing.
+// Which window is shown, where each is placed and when that is stored, the close sequence,
+// and a restart finding every edit.
 #include "UiHarness.h"
 
-#include "phrasebook/SettingsLayout.h"
-#include "ui/FieldComboBox.h"
-#include "ui/FormSmall.h"
-#include "ui/FormTiny.h"
-
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
+#include <QLabel>
 
 using namespace jk;
 using namespace jk::test;
+using namespace Qt::StringLiterals;
 
-namespace {
+// A start-up: the stored window size and current set, the window shown, the set current
+// in it and its place.
+struct Start {
+    QString size, set;
+    int shown, current;
+    QPoint position;
+};
 
-bool madeTopMostOrNot(const UiRun& run, const QWidget& w) {
-    const auto id = platform::WindowId(const_cast<QWidget&>(w).winId());
-    for (const FakePlatform::Call& call : run.platform.calls)
-        if (call.what == "topmost" && call.window == id)
-            return true;
-    return false;
-}
-
-QWidget* windowOf(FormMain& main, int size) {
-    switch (size) {
-    case 2:
-        return main.smallWindow();
-    case 3:
-        return main.tinyWindow();
-    default:
-        return &main;
-    }
-}
-
-void switchTo(FormMain& main, int size) {
-    if (size >= 2)
-        main.Command3()->click();
-    if (size >= 3)
-        main.smallWindow()->Command3()->click();
-}
-
-} // namespace
+Q_DECLARE_METATYPE(Start)
 
 class TestWindowModes : public QObject {
     Q_OBJECT
 
 private slots:
-    void cycleStoresSizesAndTheSmallPosition();
-    void startInStoredSize_data();
-    void startInStoredSize();
-    void otherApplicationsDoNotActivate();
-    void closeRunsOnlyThatWindowsSequence_data();
-    void closeRunsOnlyThatWindowsSequence();
-    void minimisedOrMaximisedStoresNoPosition();
-    void restartShowsEveryEdit();
-    void closeSaveFailureAsksRetryOrQuit();
-};
-
-void TestWindowModes::cycleStoresSizesAndTheSmallPosition() {
-    StoreFile file;
-    UiRun run(file.path());
-    run.start();
-    FormMain& w = *run.main;
-
-    w.Command3()->click();
-    FormSmall* small = w.smallWindow();
-    QVERIFY(small && small->isVisible() && !w.isVisible());
-    QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("2"));
-    QCOMPARE(small->pos(), QPoint(0, 0));
-    QCOMPARE(run.setting(layout::SmallTop), Missing);
-
-    small->move(40, 30);
-    small->Command3()->click();
-    FormTiny* tiny = w.tinyWindow();
-    QVERIFY(tiny && tiny->isVisible() && !small->isVisible());
-    QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("3"));
-    QCOMPARE(run.setting(layout::SmallTop), QStringLiteral("450"));
-    QCOMPARE(run.setting(layout::SmallLeft), QStringLiteral("600"));
-
-    tiny->move(10, 20);
-    tiny->Command3()->click();
-    QVERIFY(w.isVisible() && !tiny->isVisible());
-    QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("1"));
-    QCOMPARE(run.setting(layout::TinyTop), QStringLiteral("300"));
-    QCOMPARE(run.setting(layout::MainTop), Missing);
-
-    // Hidden, not destroyed: shown again where it was.
-    w.Command3()->click();
-    QCOMPARE(w.smallWindow(), small);
-    QCOMPARE(small->pos(), QPoint(40, 30));
-}
-
-void TestWindowModes::startInStoredSize_data() {
-    QTest::addColumn<QString>("windowSize");
-    QTest::addColumn<int>("shown");
-    QTest::newRow("small") << "2" << 2;
-    QTest::newRow("tiny") << "3" << 3;
-    QTest::newRow("tiny as a fraction") << "3.0" << 3;
-    QTest::newRow("main") << "1" << 1;
-    QTest::newRow("size 4") << "4" << 1;
-    QTest::newRow("no number") << "small" << 1;
-}
-
-void TestWindowModes::startInStoredSize() {
-    QFETCH(QString, windowSize);
-    QFETCH(int, shown);
-    StoreFile file;
-    file.seed({{"Settings/WindowSize", windowSize},
-               {"Settings/SmallTop", "300"},
-               {"Settings/SmallLeft", "600"},
-               {"Settings/TinyTop", "1e9"},
-               {"Settings/TinyLeft", "-45"},
-               {"Settings/CurrentTextSet", "21"}});
-    UiRun run(file.path());
-    run.start();
-    FormMain& w = *run.main;
-    QWidget* window = windowOf(w, shown);
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(run.setting(layout::WindowSize), QString::number(shown));
-    if (shown != 1) {
-        // The main window was never shown nor activated.
-        QVERIFY(!w.isVisible());
-        QVERIFY(!madeTopMostOrNot(run, w));
-        QCOMPARE(run.main->modes().active(), w.modes().window(WindowSize(shown)));
+    // Only a stored 2 or 3 hands over, and the main window is then never shown nor activated
+    // (nor made top-most, as AlwaysOnTop is off).
+    // A current set that is no set index is the first; a place that is no number is 0, and a
+    // place far off the screen is kept (the desktop may have been larger).
+    void startWithStoredValues_data() {
+        QTest::addColumn<Start>("start");
+        QTest::newRow("small, last set") << Start{"2", "29", 2, 29, {40, 20}};
+        QTest::newRow("tiny far off, negative set") << Start{"3", "-1", 3, 0, {-3, 30000}};
+        QTest::newRow("tiny as 3.0, set past the last") << Start{"3.0", "30", 3, 0, {-3, 30000}};
+        QTest::newRow("main, set out of 16 bits") << Start{"1", "70000", 1, 0, {100, 0}};
+        QTest::newRow("size 4, set no number") << Start{"4", "five", 1, 0, {100, 0}};
+        QTest::newRow("size no number, set with blanks") << Start{"small", " 7 ", 1, 7, {100, 0}};
     }
-    if (shown == 2) {
-        QCOMPARE(w.smallWindow()->pos(), QPoint(40, 20));
-        QCOMPARE(w.smallWindow()->ComboTextSet()->currentIndex(), 21);
-        QCOMPARE(w.smallWindow()->TextShort()[0]->text(), QStringLiteral("unarmedsalute"));
+
+    void startWithStoredValues() {
+        QFETCH(Start, start);
+        // clang-format off
+        Run run({{"Settings/WindowSize", start.size}, {"Settings/CurrentTextSet", start.set},
+                 {"Settings/MainTop", "x"}, {"Settings/MainLeft", "1500"},
+                 {"Settings/SmallTop", "300"}, {"Settings/SmallLeft", "600"},
+                 {"Settings/TinyTop", "1e9"}, {"Settings/TinyLeft", "-45"}});
+        // clang-format on
+        WorkingWindow* window = run.window(WindowSize(start.shown));
+        QCOMPARE(run.main->modes().active(), window);
+        QVERIFY(window->isVisible() && (start.shown == 1 || !run.main->isVisible()));
+        QCOMPARE(run.setting(layout::WindowSize), QString::number(start.shown));
+        QCOMPARE(window->pos(), start.position);
+        QCOMPARE(window->ComboTextSet()->currentIndex(), start.current);
+        QCOMPARE(run.platform.topMost.count(platform::WindowId(run.main->winId())),
+                 start.shown == 1);
+        // It opens on "Curse !", and labels read from their start.
+        QCOMPARE(QApplication::focusWidget(), window->Command1());
+        QCOMPARE(run.main->TextShort()[0]->cursorPosition(), 0);
+        QCOMPARE(run.main->windowTitle(),
+                 u"Jeerkit " JEERKIT_VERSION " - Bardsnark (and more...)"_s);
     }
-    if (shown == 3) {
-        // Far off the screen is kept: the player's desktop may have been larger.
-        QCOMPARE(w.tinyWindow()->pos(), QPoint(-3, 30000));
-        QCOMPARE(w.tinyWindow()->ComboTextSet()->currentIndex(), 21);
+
+    // A switch stores the size shown, and the place of the small or tiny window it leaves.
+    // Closing any window runs its close sequence once: its own place (when its state is
+    // normal), the current set and every set are stored, and every window goes.
+    void switchAndClose_data() {
+        QTest::addColumn<int>("closing");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("main") << 1 << false;
+        QTest::newRow("small") << 2 << false;
+        QTest::newRow("tiny") << 3 << false;
+        QTest::newRow("tiny maximised") << 3 << true;
     }
-}
 
-void TestWindowModes::otherApplicationsDoNotActivate() {
-    StoreFile file;
-    UiRun run(file.path());
-    run.start();
-    run.main->Command3()->click();
-    FormSmall& small = *run.main->smallWindow();
-    QVERIFY(activate(small));
-    run.store.write(layout::Settings, layout::WindowSize, QStringLiteral("marker"));
-
-    // Stands in for the game client taking the focus, and giving it back.
-    QWidget game;
-    game.show();
-    QVERIFY(activate(game));
-    small.move(70, 80);
-    QVERIFY(activate(small));
-    QCOMPARE(run.setting(layout::WindowSize), QStringLiteral("marker"));
-    QCOMPARE(run.setting(layout::SmallTop), Missing);
-}
-
-void TestWindowModes::closeRunsOnlyThatWindowsSequence_data() {
-    QTest::addColumn<int>("closing");
-    QTest::newRow("main") << 1;
-    QTest::newRow("small") << 2;
-    QTest::newRow("tiny") << 3;
-}
-
-void TestWindowModes::closeRunsOnlyThatWindowsSequence() {
-    QFETCH(int, closing);
-    StoreFile file;
-    file.seed({{"Settings/MainTop", "150"}, {"Settings/MainLeft", "300"}});
-    UiRun run(file.path());
-    run.start();
-    FormMain& w = *run.main;
-    // Every window exists; the one to close is shown, the others hidden.
-    switchTo(w, 3);
-    w.tinyWindow()->Command3()->click();
-    switchTo(w, closing);
-    for (int size = 1; size <= 3; ++size)
-        windowOf(w, size)->move(size == closing ? QPoint(20, 30) : QPoint(70, 80));
-    const QString smallTop = run.setting(layout::SmallTop);
-    const QString tinyTop = run.setting(layout::TinyTop);
-    run.book.CurrentTextSet = 5;
-
-    QVERIFY(windowOf(w, closing)->close());
-    QCOMPARE(run.ended, 1);
-    for (int size = 1; size <= 3; ++size)
-        QVERIFY(!windowOf(w, size)->isVisible());
-
-    const QString topKeys[] = {layout::MainTop, layout::SmallTop, layout::TinyTop};
-    const QString leftKeys[] = {layout::MainLeft, layout::SmallLeft, layout::TinyLeft};
-    const QString earlierTops[] = {QStringLiteral("150"), smallTop, tinyTop};
-    for (int size = 1; size <= 3; ++size) {
-        const QString top = file.read(layout::Settings, topKeys[size - 1]);
-        if (size == closing) {
-            QCOMPARE(top, QStringLiteral("450"));
-            QCOMPARE(file.read(layout::Settings, leftKeys[size - 1]), QStringLiteral("300"));
-        } else {
-            QCOMPARE(top, earlierTops[size - 1]);
+    void switchAndClose() {
+        QFETCH(int, closing);
+        QFETCH(bool, maximised);
+        Run run({{"Settings/MainTop", "150"}, {"Settings/MainLeft", "300"}});
+        run.main->move(70, 80);
+        run.switchTo(WindowSize::Tiny);
+        run.switchTo(WindowSize::Main);
+        WorkingWindow& window = run.switchTo(WindowSize(closing));
+        QCOMPARE(run.setting(layout::WindowSize), QString::number(closing));
+        window.move(20, 30);
+        if (maximised)
+            window.showMaximized();
+        run.book.CurrentTextSet = 5;
+        QVERIFY(window.close());
+        QCOMPARE(run.ended, 1);
+        const QString keys[] = {layout::MainTop,   layout::MainLeft, layout::SmallTop,
+                                layout::SmallLeft, layout::TinyTop,  layout::TinyLeft};
+        const QString earlier[] = {u"150"_s, u"300"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s};
+        for (int k = 0; k < 6; ++k) {
+            QVERIFY(!run.window(WindowSize(k / 2 + 1))->isVisible());
+            const bool stored = k / 2 + 1 == closing && !maximised;
+            QCOMPARE(run.read(layout::Settings, keys[k]),
+                     stored ? (k % 2 ? u"300"_s : u"450"_s) : earlier[k]);
         }
+        QCOMPARE(run.read(layout::Settings, layout::CurrentTextSet), u"5"_s);
+        for (int n = 1; n <= SetCount; ++n)
+            QCOMPARE(run.read(layout::textSet(n), layout::enter(23)), u"1"_s);
+        window.show(); // the program is ending: closing again runs nothing more
+        window.close();
+        QCOMPARE(run.ended, 1);
     }
-    QCOMPARE(file.read(layout::Settings, layout::CurrentTextSet), QStringLiteral("5"));
-    for (int n = 1; n <= 30; ++n) {
-        QVERIFY(file.read(layout::Settings, layout::textSet(n)) != Missing);
-        QCOMPARE(file.read(layout::textSet(n), layout::enter(23)), QStringLiteral("1"));
-    }
-    // Closing again (the program is ending) runs nothing more.
-    windowOf(w, closing)->show();
-    windowOf(w, closing)->close();
-    QCOMPARE(run.ended, 1);
-}
 
-void TestWindowModes::minimisedOrMaximisedStoresNoPosition() {
-    StoreFile file;
-    file.seed({{"Settings/TinyTop", "75"}, {"Settings/TinyLeft", "90"}});
-    UiRun run(file.path());
-    run.start();
-    switchTo(*run.main, 3);
-    FormTiny& tiny = *run.main->tinyWindow();
-    const QPoint buttonAt = tiny.Command2()[23]->pos();
-    tiny.showMaximized();
-    QCOMPARE(tiny.Command2()[23]->pos(), buttonAt);
-    QVERIFY(tiny.isMaximized());
-    QVERIFY(tiny.close());
-    QCOMPARE(file.read(layout::Settings, layout::TinyTop), QStringLiteral("75"));
-    QCOMPARE(file.read(layout::Settings, layout::TinyLeft), QStringLiteral("90"));
-    QCOMPARE(file.read(layout::textSet(30), layout::enter(0)), QStringLiteral("1"));
-}
-
-void TestWindowModes::restartShowsEveryEdit() {
-    StoreFile file;
-    {
-        UiRun run(file.path());
-        run.start();
-        FormMain& w = *run.main;
-        w.TextLong()[0]->setText(QStringLiteral("Well met, <var3>!"));
-        w.ComboSay()[0]->setCurrentIndex(Whisper);
-        w.CheckEnter()[1]->setChecked(false);
-        w.TextVar()[2]->setText(QStringLiteral("traveller"));
-        w.Prefix()->setText(QStringLiteral("Thee"));
+    // Edits in every window reach the others and the next run; the small and tiny windows
+    // show, edit, choose and send from the same book.
+    void restartShowsEveryEdit() {
+        StoreFile file({{"TextSet1/Style-2", " 7"}});
+        {
+            UiRun run(file.path);
+            FormMain& w = *run.main;
+            w.TextLong()[0]->setText(u"Well met, <var3>!"_s);
+            w.ComboSay()[0]->setCurrentIndex(Whisper);
+            w.CheckEnter()[1]->setChecked(false);
+            w.TextVar()[2]->setText(u"traveller"_s);
+            w.Prefix()->setText(u"Thee"_s);
+            w.ComboTextSet()->setCurrentIndex(2);
+            w.TextLong()[4]->setText(QString(300, u'q'));
+            w.TextShort()[3]->setText(u"stop"_s);
+            w.ComboTextSet()->setFocus(Qt::TabFocusReason);
+            w.ComboTextSet()->lineEdit()->setText(u"Shop"_s);
+            w.Command1()->setFocus(Qt::TabFocusReason);
+            FormSmall& small = run.switchTo<FormSmall>(WindowSize::Small);
+            QVERIFY(activate(small)); // for the pointer to move over it
+            QCOMPARE(small.TextShort()[3]->text(), u"stop"_s);
+            QTest::mouseMove(small.Command2()[4]);
+            QCOMPARE(small.LabelFullText()->text(), QString(300, u'q'));
+            small.TextShort()[3]->setText(u"short"_s);
+            WorkingWindow& tiny = run.switchTo(WindowSize::Tiny);
+            QCOMPARE(tiny.ComboTextSet()->currentText(), u"Shop"_s);
+            tiny.ComboTextSet()->setCurrentIndex(20);
+            tiny.Command2()[0]->click();
+            QCOMPARE(run.typed(0), u"`yawn\n"_s);
+            QVERIFY(tiny.close());
+        }
+        UiRun run(file.path);
+        QCOMPARE(run.window(WindowSize::Tiny)->ComboTextSet()->currentText(), u"Gestures 1"_s);
+        FormMain& w = run.switchTo<FormMain>(WindowSize::Main);
         w.ComboTextSet()->setCurrentIndex(2);
-        w.TextLong()[4]->setText(QString(300, u'q'));
-        w.ComboTextSet()->setFocus(Qt::TabFocusReason);
-        w.ComboTextSet()->lineEdit()->setText(QStringLiteral("Shop"));
-        w.Command1()->setFocus(Qt::TabFocusReason);
-        w.Command3()->click();
-        w.smallWindow()->TextShort()[3]->setText(QStringLiteral("short"));
-        w.smallWindow()->Command3()->click();
-        QVERIFY(w.tinyWindow()->close());
+        QCOMPARE(w.ComboTextSet()->currentText(), u"Shop"_s);
+        QCOMPARE(w.TextLong()[4]->text(), QString(300, u'q'));
+        QCOMPARE(w.TextShort()[3]->text(), u"short"_s);
+        w.ComboTextSet()->setCurrentIndex(0);
+        QVERIFY(!w.CheckEnter()[1]->isChecked());
+        w.Command2()[0]->click();
+        QCOMPARE(run.typed(0), u"; Well met, traveller!\n"_s);
+        w.Command1()->click();
+        QVERIFY(run.typed(1).startsWith(u"Thee "_s));
+        // A stored style without an item shows empty, is sent as "Say" and is kept as stored.
+        QCOMPARE(w.ComboSay()[2]->currentText(), QString());
+        w.Command2()[2]->click();
+        QCOMPARE(run.typed(2), run.book.EntryLong[0][2] + u'\n');
+        QVERIFY(w.close());
+        QCOMPARE(run.read(u"TextSet1"_s, u"Style-2"_s), u" 7"_s);
     }
-    UiRun run(file.path());
-    run.platform.windows["Ultima Online"] = 4;
-    run.start();
-    FormMain& w = *run.main;
-    QVERIFY(w.tinyWindow() && w.tinyWindow()->isVisible());
-    QCOMPARE(w.tinyWindow()->ComboTextSet()->currentText(), QStringLiteral("Shop"));
-    w.tinyWindow()->Command3()->click();
-    QCOMPARE(w.ComboTextSet()->currentIndex(), 2);
-    QCOMPARE(w.TextLong()[4]->text(), QString(300, u'q'));
-    QCOMPARE(w.TextShort()[3]->text(), QStringLiteral("short"));
-    QCOMPARE(w.Prefix()->text(), QStringLiteral("Thee"));
-    QCOMPARE(w.TextVar()[2]->text(), QStringLiteral("traveller"));
-    w.ComboTextSet()->setCurrentIndex(0);
-    QCOMPARE(w.TextLong()[0]->text(), QStringLiteral("Well met, <var3>!"));
-    QCOMPARE(w.ComboSay()[0]->currentText(), QStringLiteral("Whisper"));
-    QVERIFY(!w.CheckEnter()[1]->isChecked());
-    w.Command2()[0]->click();
-    QCOMPARE(run.typed(0), QStringLiteral("; Well met, traveller!\n"));
-}
-
-void TestWindowModes::closeSaveFailureAsksRetryOrQuit() {
-    QTemporaryDir dir;
-    UiRun run(dir.path());
-    run.start();
-    run.prompts.retryAnswers = {true, true};
-    QVERIFY(run.main->close());
-    // Two retries, then "Quit without saving"; the program ends either way.
-    QCOMPARE(run.prompts.asked.size(), 3);
-    QVERIFY(run.prompts.asked[0].contains(dir.path()));
-    QCOMPARE(run.ended, 1);
-}
+};
 
 QTEST_MAIN(TestWindowModes)
 #include "tst_windowmodes.moc"
