@@ -65,8 +65,7 @@ class TestGameLink : public QObject {
 private slots:
     void send_data();
     void send();
-    void linesReadAtTheClickNestedFirst();
-    void keyboardGivenBackWhenIdle();
+    void linesReadAtTheClickNestedFirstThenKeysGivenBack();
 };
 
 // Which window a click types into, and what the player is told when it cannot.
@@ -144,7 +143,7 @@ void TestGameLink::send() {
 }
 
 // A line is read when its button is clicked; a click during the pause is typed first.
-void TestGameLink::linesReadAtTheClickNestedFirst() {
+void TestGameLink::linesReadAtTheClickNestedFirstThenKeysGivenBack() {
     Fixture f;
     QTimer::singleShot(20, &f.link, [&] {
         f.book.Vars[0] = "Ann";
@@ -160,11 +159,7 @@ void TestGameLink::linesReadAtTheClickNestedFirst() {
     QCOMPARE(f.typed(0) + f.typed(1) + f.typed(2) + f.typed(3),
              QString("entry 7\n: hi Bob [there]\n: hi Ann [there]\nother set"));
     QVERIFY(!f.link.Timer1.isActive());
-}
-
-void TestGameLink::keyboardGivenBackWhenIdle() {
-    Fixture f;
-    f.link.SendEntry(0);
+    // Spare keys are given back once no line has been sent for a while.
     QCOMPARE(f.desktop.calls.back().what, std::string("type"));
     QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);
 }

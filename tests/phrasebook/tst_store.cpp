@@ -1,13 +1,21 @@
+// The store: values and text sets as the file holds them, damaged files, and saves that
+// cannot be made.
+#include "phrasebook/BuiltIns.h"
+#include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsStore.h"
+#include "phrasebook/StoredValue.h"
+#include "phrasebook/TextSetStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <future>
+#include <tuple>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -27,11 +35,25 @@ QByteArray bytesOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+template <typename T>
+QString shown(const std::optional<T>& v) {
+    return v ? QString::number(double(*v), 'g', 10) : QStringLiteral("missing");
+}
+
+void valueRow(const char* kind, const char* text, const char* value) {
+    QTest::addRow("%s \"%s\"", kind, text) << QString(kind) << QString(text) << QString(value);
+}
+
 } // namespace
 
-class TestSettingsStore : public QObject {
+class TestStore : public QObject {
     Q_OBJECT
 private slots:
+    void storedValue_data();
+    void storedValue();
+    void load_data();
+    void load();
+    void saveWritesEveryFieldUnderItsName();
     void valuesReadBack();
     void unwritableThenRetry_data();
     void unwritableThenRetry();
@@ -45,9 +67,127 @@ private slots:
     void leftoverSaveLockDoesNotHoldUpSaving();
 };
 
+// How a stored text reads as a style, a 16-bit number, a Boolean or a position.
+void TestStore::storedValue_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("value");
+    valueRow("style", " \t 3", "3");
+    valueRow("style", "3x", "3");
+    valueRow("style", "", "0");
+    valueRow("style", "2.5", "2");
+    valueRow("style", ".6", "1");
+    valueRow("style", "1e1", "10");
+    valueRow("style", "1 2", "1");
+    valueRow("style", "40000", "missing");
+    valueRow("int16", "  17 ", "17");
+    valueRow("int16", "0.5", "0");
+    valueRow("int16", "1x", "missing");
+    valueRow("int16", "32767", "32767");
+    valueRow("int16", "32768", "missing");
+    valueRow("int16", "nan", "missing");
+    valueRow("boolean", "True", "1");
+    valueRow("boolean", "false", "0");
+    valueRow("boolean", "-1", "1");
+    valueRow("boolean", "yes", "missing");
+    valueRow("single", "1234.5", "1234.5");
+    valueRow("single", "9000000", "9000000");
+    valueRow("single", "left", "missing");
+    valueRow("single", "1e60", "missing");
+}
+
+void TestStore::storedValue() {
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, value);
+    const QString got = kind == u"style"     ? shown(stored::parseStyle(text))
+                        : kind == u"int16"   ? shown(stored::parseInt16(text))
+                        : kind == u"boolean" ? shown(stored::parseBoolean(text))
+                                             : shown(stored::parseSingle(text));
+    QCOMPARE(got, value);
+}
+
+// One key as stored, and the field of set 2 entry 3 it gives after loading the set.
+void TestStore::load_data() {
+    QTest::addColumn<QByteArray>("stored"); // the store file
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    const auto row = [](const char* name, const char* stored, const char* field,
+                        const char* value) {
+        QTest::newRow(name) << QByteArray(stored) << QString(field) << QString(value);
+    };
+    row("text", "[TextSet2]\nText--3=Stored\n", "Long", "Stored");
+    row("label falls back on the text", "[TextSet2]\nText--3=Stored\n", "Short", "Stored");
+    row("empty name kept", "[Settings]\nTextSet2=\n", "Name", "");
+    row("style out of range kept", "[TextSet2]\nStyle-3=7\n", "Style", "7");
+    row("style overflow is the default", "[TextSet2]\nStyle-3=99999\n", "Style", "0");
+    row("Enter off", "[TextSet2]\nEnter-3=0\n", "Enter", "0");
+    row("Enter not a number is the default", "[TextSet2]\nEnter-3=x\n", "Enter", "1");
+}
+
+void TestStore::load() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Jeerkit.ini");
+    put(path, stored);
+    PhraseBook b;
+    LoadBuiltIns(b);
+    LoadTextSet(b, SettingsStore(path), 2);
+    const QString got = field == u"Long"    ? b.EntryLong[1][3]
+                        : field == u"Short" ? b.EntryShort[1][3]
+                        : field == u"Name"  ? b.SetName[1]
+                        : field == u"Style" ? QString::number(b.EntryStyle[1][3])
+                                            : QString::number(b.EntryEnter[1][3]);
+    QCOMPARE(got, value);
+}
+
+// Every field comes back as saved, and under the key names that earlier files use.
+void TestStore::saveWritesEveryFieldUnderItsName() {
+    PhraseBook book;
+    LoadBuiltIns(book);
+    const QStringList hostile = {"a, b",  "@at", "x=y;z",
+                                 " pad ", "",    QString::fromUtf8("Grüße 🙂")};
+    constexpr int s = 6;
+    book.SetName[s] = "Seven";
+    book.Prefix = "@Thou";
+    for (int v = 0; v < VarCount; ++v)
+        book.Vars[v] = hostile[v];
+    for (int e = 0; e < EntryCount; ++e) {
+        book.EntryLong[s][e] = hostile[e % hostile.size()] + QString::number(e);
+        book.EntryShort[s][e] = hostile[(e + 3) % hostile.size()];
+        book.EntryStyle[s][e] = qint16(e % 7 - 1);
+        book.EntryEnter[s][e] = qint16(e % 3);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Jeerkit.ini");
+    {
+        SettingsStore store(path);
+        SaveTextSet(book, store, 7);
+        QVERIFY(store.flush().ok);
+    }
+    PhraseBook again;
+    LoadBuiltIns(again);
+    LoadTextSet(again, SettingsStore(path), 7);
+    const auto fields = [](const PhraseBook& b) {
+        return std::tie(b.SetName[s], b.Prefix, b.Vars, b.EntryLong[s], b.EntryShort[s],
+                        b.EntryStyle[s], b.EntryEnter[s]);
+    };
+    QVERIFY(fields(again) == fields(book));
+
+    // Key names as earlier files have them (the loading rows read them), numbers as they wrote.
+    QSettings ini(path, QSettings::IniFormat);
+    QCOMPARE(ini.allKeys().size(), 8 + 4 * EntryCount);
+    QCOMPARE(ini.value("TextSet7/Style-4").toString(), QString(" 3"));
+    // A position goes out with enough digits to come back exactly.
+    for (float f : {0.1f, 1234.5f, -7.25f, 3.4e30f, 1e-20f})
+        QCOMPARE(stored::parseSingle(stored::formatSingle(f)).value(), f);
+}
+
 // Values QSettings escapes or quotes come back as written, read by a fresh store; a
 // hand-written file is read as the player meant it.
-void TestSettingsStore::valuesReadBack() {
+void TestStore::valuesReadBack() {
     QStringList values = {"a, b,c",  "say \"hi\"", "C:\\path\\n", "@Variant(abc)",
                           "#a=b; c", "  pad  ",    "[S]\ntwo",    ""};
     values += {QString::fromUtf8("Grüße, 日本, 🙂"), QString(10000, u'x') + "=;,\""};
@@ -71,13 +211,13 @@ void TestSettingsStore::valuesReadBack() {
 
 // A save that cannot be written says why; once the player has cleared the way, the very next
 // save (Retry) goes through with every value.
-void TestSettingsStore::unwritableThenRetry_data() {
+void TestStore::unwritableThenRetry_data() {
     QTest::addColumn<QString>("blocker");
     QTest::newRow("folder at the store path") << "Jeerkit/Jeerkit.ini";
     QTest::newRow("file in place of the folder") << "Jeerkit";
 }
 
-void TestSettingsStore::unwritableThenRetry() {
+void TestStore::unwritableThenRetry() {
     QFETCH(QString, blocker);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit/Jeerkit.ini");
@@ -98,7 +238,7 @@ void TestSettingsStore::unwritableThenRetry() {
     QCOMPARE(SettingsStore(path).read("Settings", "Var1", ""), QString("new"));
 }
 
-void TestSettingsStore::damagedFileIsKeptAndReplaced_data() {
+void TestStore::damagedFileIsKeptAndReplaced_data() {
     QTest::addColumn<QByteArray>("damage");
     QTest::newRow("missing ]") << QByteArray("[TextSet1\nText--0=x\n");
     QTest::newRow("invalid UTF-8") << QByteArray("[TextSet1]\nText--0=\xff\xfe\n");
@@ -107,7 +247,7 @@ void TestSettingsStore::damagedFileIsKeptAndReplaced_data() {
     QTest::newRow("torn last line") << QByteArray("[TextSet1]\nText--0=x\nText--1=cut sh");
 }
 
-void TestSettingsStore::damagedFileIsKeptAndReplaced() {
+void TestStore::damagedFileIsKeptAndReplaced() {
     QFETCH(QByteArray, damage);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit.ini");
@@ -128,7 +268,7 @@ void TestSettingsStore::damagedFileIsKeptAndReplaced() {
     QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
 }
 
-void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving_data() {
+void TestStore::leftoverSaveLockDoesNotHoldUpSaving_data() {
     QTest::addColumn<QByteArray>("lock");
     // Killed between creating the lock and writing its owner, or after a power failure.
     QTest::newRow("empty") << QByteArray();
@@ -137,7 +277,7 @@ void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving_data() {
     QTest::newRow("gone owner") << QByteArray("999999999\njeerkit\n\n");
 }
 
-void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving() {
+void TestStore::leftoverSaveLockDoesNotHoldUpSaving() {
     QFETCH(QByteArray, lock);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit.ini");
@@ -153,13 +293,13 @@ void TestSettingsStore::leftoverSaveLockDoesNotHoldUpSaving() {
     QVERIFY(!QFile::exists(path + ".saving.lock"));
 }
 
-void TestSettingsStore::fullDiskKeepsOldStore_data() {
+void TestStore::fullDiskKeepsOldStore_data() {
     QTest::addColumn<int>("freeKiB");
     for (int free : {4, 24, 32, 36, 40})
         QTest::addRow("%d KiB free", free) << free;
 }
 
-void TestSettingsStore::fullDiskKeepsOldStore() {
+void TestStore::fullDiskKeepsOldStore() {
     QFETCH(int, freeKiB);
     QTemporaryDir dir;
     const QByteArray disk = QFile::encodeName(dir.path());
@@ -191,13 +331,13 @@ void TestSettingsStore::fullDiskKeepsOldStore() {
     QCOMPARE(reread.read("Settings", "Prefix", ""), QString("old"));
 }
 
-void TestSettingsStore::oddFileAtStorePath_data() {
+void TestStore::oddFileAtStorePath_data() {
     QTest::addColumn<QString>("kind");
     for (const char* kind : {"pipe", "link to pipe", "device", "link to device", "17 MB"})
         QTest::newRow(kind) << QString(kind);
 }
 
-void TestSettingsStore::oddFileAtStorePath() {
+void TestStore::oddFileAtStorePath() {
     QFETCH(QString, kind);
     QTemporaryDir dir;
     const QString path = dir.filePath("Jeerkit.ini");
@@ -236,5 +376,5 @@ void TestSettingsStore::oddFileAtStorePath() {
     QCOMPARE(QFileInfo(path).isSymLink(), node != path);
 }
 
-QTEST_APPLESS_MAIN(TestSettingsStore)
-#include "tst_settingsstore.moc"
+QTEST_APPLESS_MAIN(TestStore)
+#include "tst_store.moc"

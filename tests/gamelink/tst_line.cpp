@@ -1,3 +1,5 @@
+// An entry composed into a key string, and a key string parsed into keys.
+#include "gamelink/ComposeEntryLine.h"
 #include "gamelink/KeyString.h"
 
 #include <QTest>
@@ -44,17 +46,89 @@ void row(const char* line, const char* keys) {
     row(line, QString::fromUtf8(line), QString::fromUtf8(keys));
 }
 
+void composeRow(const char* name, int style, int enter, const QString& text,
+                const QStringList& vars, const QString& line) {
+    QTest::newRow(name) << style << enter << text << vars << line;
+}
+
 } // namespace
 
-class TestKeyString : public QObject {
+class TestLine : public QObject {
     Q_OBJECT
 private slots:
+    void compose_data();
+    void compose();
     void parse_data();
     void parse();
 };
 
+// Style, Enter flag, text and variables, and the key string they make.
+void TestLine::compose_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("enter");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("vars");
+    QTest::addColumn<QString>("line");
+    const QStringList bob{"Bob", "(x)"};
+    composeRow("yell, brackets", 2, 1, "Help (now)", bob, "! Help [now]{ENTER}");
+    composeRow("style 5 is plain", 5, 0, "wave", bob, "wave");
+    composeRow("empty text keeps its prefix and Enter", 1, 1, "", bob, ": {ENTER}");
+    composeRow("Enter flag 2 is no Enter", 0, 2, "x", bob, "x");
+    composeRow("a variable's parentheses kept", 0, 0, "<var2> and <var1>", bob, "(x) and Bob");
+    composeRow("empty variable", 0, 0, "a<var3>b", bob, "ab");
+    composeRow("nested and lone parentheses", 0, 0, "((a)) a)", bob, "[[a]] a]");
+    composeRow("key-string syntax untouched", 0, 0, "+^%~{}{ENTER}", bob, "+^%~{}{ENTER}");
+    composeRow("not tokens", 0, 0, "<var9> <variable <VAR1> <var0> <var7> x <var", bob,
+               "<var9> <variable <VAR1> <var0> <var7> x <var");
+    composeRow("token twice, in order", 0, 0, "<var1><var2><var1>", {"ab", "cd"}, "abcdab");
+    composeRow("variable names a variable", 0, 0, "<var1>", {"<var2>", "z"}, "z");
+    composeRow("token formed by an insertion", 0, 0, "<va<var1>", {"r2>", "!"}, "!");
+    composeRow("token completed by the line", 0, 0, "<var1>2>", {"<var", "B"}, "B");
+    composeRow("token again through the text before it", 0, 0, "<var<var1>", {"1>"}, "1>");
+    // Parentheses and tokens far beyond any 16-bit position.
+    const QString dots(40000, u'.');
+    composeRow("long line", 1, 1, dots + "(<var1>)" + dots, bob,
+               ": " + dots + "[Bob]" + dots + "{ENTER}");
+    // Expansions that end are carried out whole, however many or long they are.
+    composeRow("1025 tokens", 0, 0, QString("<var1>").repeated(1025), {"a"}, QString(1025, u'a'));
+    composeRow("chain of 1100 through the line", 0, 1, "<var1>" + QString("1>").repeated(1099),
+               {"<var"}, "<var{ENTER}");
+    composeRow("fan-out of 32 x 30000", 0, 1, "<var1>",
+               {"<var2><var2>", "<var3><var3>", "<var4><var4>", "<var5><var5>", "<var6><var6>",
+                QString(30000, u'z')},
+               QString(960000, u'z') + "{ENTER}");
+    composeRow("70000-character variable", 0, 0, "<var1>!", {QString(70000, u'h')},
+               QString(70000, u'h') + "!");
+    composeRow("fan-out of 10^20 empty texts", 0, 1, "a<var1>b",
+               {QString("<var2>").repeated(10000), QString("<var3>").repeated(10000),
+                QString("<var4>").repeated(10000), QString("<var5>").repeated(10000),
+                QString("<var6>").repeated(10000)},
+               "ab{ENTER}");
+    // A variable that comes back to itself stays as written where it comes back; the rest of
+    // the line, and its Enter, are kept.
+    composeRow("self", 0, 1, "a <var1> b", {"<var1>"}, "a <var1> b{ENTER}");
+    composeRow("doubling", 0, 0, "<var1>", {"<var1><var1>"}, "<var1><var1>");
+    composeRow("mutual", 0, 1, "<var1>!", {"<var2>", "<var3>", "<var1>"}, "<var1>!{ENTER}");
+    composeRow("large self", 0, 0, "<var1>", {QString(100000, u'q') + "<var1>"},
+               QString(100000, u'q') + "<var1>");
+    // Past the length bound the token that would not fit stays as written.
+    composeRow("too long", 0, 1, "<var1>", {"<var2><var2>", QString(600000, u'z')},
+               QString(600000, u'z') + "<var2>{ENTER}");
+}
+
+void TestLine::compose() {
+    QFETCH(int, style);
+    QFETCH(int, enter);
+    QFETCH(QString, text);
+    QFETCH(QStringList, vars);
+    QFETCH(QString, line);
+    std::array<QString, VarCount> v;
+    std::copy(vars.begin(), vars.end(), v.begin());
+    QCOMPARE(ComposeEntryLine(qint16(style), qint16(enter), text, v), line);
+}
+
 // A line as written, and the keys it types. Malformed pieces are typed as written.
-void TestKeyString::parse_data() {
+void TestLine::parse_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("keys");
     row("", "");
@@ -114,11 +188,11 @@ void TestKeyString::parse_data() {
     row("long count", bigCount, bigCount);
 }
 
-void TestKeyString::parse() {
+void TestLine::parse() {
     QFETCH(QString, line);
     QFETCH(QString, keys);
     QCOMPARE(render(ParseKeyString(line)), keys);
 }
 
-QTEST_APPLESS_MAIN(TestKeyString)
-#include "tst_keystring.moc"
+QTEST_APPLESS_MAIN(TestLine)
+#include "tst_line.moc"
