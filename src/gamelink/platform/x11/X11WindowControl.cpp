@@ -126,20 +126,24 @@ void setWindowAbove(X11Connection& connection, Window window, bool above) {
     Display* display = connection.display();
     const Atom wmStateAtom = connection.atom("_NET_WM_STATE");
     const Atom aboveAtom = connection.atom("_NET_WM_STATE_ABOVE");
-    if (isManaged(connection, window) && windowManagerRuns(connection)) {
+    const bool wmRuns = windowManagerRuns(connection);
+    if (!wmRuns || !isManaged(connection, window)) {
+        // Withdrawn, or being mapped by the toolkit's own connection: the window manager
+        // reads the property when it takes the window on. If it has read it already and not
+        // yet marked the window managed, it overwrites the property with its own state; the
+        // message below, queued after its map request, then reaches it as a managed window's.
+        auto states = readLongs(display, window, wmStateAtom, XA_ATOM);
+        states.erase(std::remove(states.begin(), states.end(), aboveAtom), states.end());
+        if (above)
+            states.push_back(aboveAtom);
+        XChangeProperty(display, window, wmStateAtom, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(states.data()),
+                        static_cast<int>(states.size()));
+    }
+    if (wmRuns)
         sendToWindowManager(
             connection, window, wmStateAtom,
             {above ? StateAdd : StateRemove, static_cast<long>(aboveAtom), 0, SourcePager});
-        return;
-    }
-    // Not mapped yet: the window manager reads the property when the window is mapped.
-    auto states = readLongs(display, window, wmStateAtom, XA_ATOM);
-    states.erase(std::remove(states.begin(), states.end(), aboveAtom), states.end());
-    if (above)
-        states.push_back(aboveAtom);
-    XChangeProperty(display, window, wmStateAtom, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states.data()),
-                    static_cast<int>(states.size()));
 }
 
 void clearWindowTitle(X11Connection& connection, Window window) {
