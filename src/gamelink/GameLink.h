@@ -40,10 +40,6 @@ public:
     GameLink(PhraseBook& book, platform::Platform& platform, RandomSource& random, Warn warn,
              QObject* parent = nullptr);
 
-    // Window classes tried in turn: the built-in ones, then the player's own.
-    QStringList entryClasses() const;
-    QStringList curseClasses() const;
-
     // Where no game window is found, offer to link one (without, only warn).
     void setGamePicker(PickGame pick) { pick_ = std::move(pick); }
 
@@ -55,18 +51,13 @@ public:
     // The program is ending: a line being typed stops at once, and no line waiting for its pause
     // or behind another line is typed.
     void Stop();
+    // The 100 ms pause before typing, the program's windows staying live meanwhile.
     void PauseBriefly();
-    void ReportNoGame();
-
-    QTimer Timer1;
+    bool pausing() const { return Timer1.isActive(); }
 
 signals:
     // The player linked another game window class (book.GameWindowClasses).
     void gameWindowClassesChanged();
-
-private:
-    // No window of the classes: the player may link one; its window, or 0.
-    quint64 linkGame(const QStringList& classes);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +68,12 @@ private:
         QStringList classes;
         int modeKeys;
     };
+    // Window classes tried in turn: the built-in ones, then the player's own.
+    QStringList entryClasses() const;
+    QStringList curseClasses() const;
+    // No window of the classes: the player may link one; its window, or 0.
+    quint64 linkGame(const QStringList& classes);
+    void ReportNoGame();
     void Timer1_Timer();
     void typeInto(platform::WindowId game, std::vector<platform::KeyAction> keys, int modeKeys);
     void shieldOwnWindows(bool on);
@@ -86,6 +83,7 @@ private:
     RandomSource& random_;
     Warn warn_;
     PickGame pick_;
+    QTimer Timer1;  // the pause before typing
     QTimer idle_;   // gives the keyboard back a while after the last line
     QTimer shield_; // keeps keys sent to the game out of the program's windows a little longer
     bool typing_ = false;

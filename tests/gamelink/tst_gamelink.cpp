@@ -139,7 +139,7 @@ void TestGameLink::send() {
     }
     if (warning == NoGame && picked == "-") // once, after one look for every class
         QCOMPARE(f.desktop.calls.size(), 1u);
-    QVERIFY(!f.link.Timer1.isActive());
+    QVERIFY(!f.link.pausing());
 }
 
 // A line is read when its button is clicked; a click during the pause is typed first.
@@ -158,7 +158,7 @@ void TestGameLink::linesReadAtTheClickNestedFirstThenKeysGivenBack() {
     QCOMPARE(f.desktop.typed.size(), 4u);
     QCOMPARE(f.typed(0) + f.typed(1) + f.typed(2) + f.typed(3),
              QString("entry 7\n: hi Bob [there]\n: hi Ann [there]\nother set"));
-    QVERIFY(!f.link.Timer1.isActive());
+    QVERIFY(!f.link.pausing());
     // Spare keys are given back once no line has been sent for a while.
     QCOMPARE(f.desktop.calls.back().what, std::string("type"));
     QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);
