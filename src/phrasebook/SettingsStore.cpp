@@ -414,10 +414,6 @@ void SettingsStore::writeList(const QString& section, const QString& key,
     ++revision_;
 }
 
-bool SettingsStore::contains(const QString& section, const QString& key) const {
-    return values_.contains(settingsKey(section, key));
-}
-
 void SettingsStore::write(const QString& section, const QString& key, const QString& value) {
     const QString name = settingsKey(section, key);
     // Rewriting what is there already is no change: nothing to save.

@@ -43,8 +43,6 @@ public:
 
     // The stored value, or def when the key is missing. A stored empty value stays empty.
     QString read(const QString& section, const QString& key, const QString& def) const;
-    // Whether the key exists at all.
-    bool contains(const QString& section, const QString& key) const;
     void write(const QString& section, const QString& key, const QString& value);
     // A list of names: a stored list, or a single value as a list of one; blank names are
     // dropped and the rest trimmed; a missing key is an empty list.
