@@ -49,6 +49,20 @@ struct Property {
     const unsigned long* longs() const { return reinterpret_cast<const unsigned long*>(data); }
 };
 
+// A WM_PROTOCOLS message to the window's owner, as from the window manager.
+void sendProtocol(std::uint64_t window, const char* protocol, long stamp = 0) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(window);
+    event.xclient.message_type = XInternAtom(dpy(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(dpy(), protocol, False));
+    event.xclient.data.l[1] = stamp;
+    event.xclient.data.l[2] = long(window);
+    Quiet quiet;
+    XSendEvent(dpy(), Window(window), False, NoEventMask, &event);
+}
+
 bool runWine(const QStringList& arguments) {
     QProcess wine;
     wine.start(QStringLiteral(JK_WINE64_EXE), arguments);
@@ -160,14 +174,7 @@ std::string textProperty(std::uint64_t window, const char* name) {
 }
 
 void closeWindow(std::uint64_t window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = Window(window);
-    event.xclient.message_type = XInternAtom(dpy(), "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = long(XInternAtom(dpy(), "WM_DELETE_WINDOW", False));
-    Quiet quiet;
-    XSendEvent(dpy(), Window(window), False, NoEventMask, &event);
+    sendProtocol(window, "WM_DELETE_WINDOW");
 }
 
 void movePointer(std::uint64_t window, int x, int y) {
@@ -183,6 +190,27 @@ void clickHere() {
     XTestFakeButtonEvent(dpy(), 1, True, CurrentTime);
     XTestFakeButtonEvent(dpy(), 1, False, CurrentTime);
     XSync(dpy(), False);
+}
+
+bool roundTrip(std::uint64_t window) {
+    static long stamp = 0x4A4B0000; // told apart from the window manager's pings
+    const Window root = DefaultRootWindow(dpy());
+    // The answer goes to the root: Qt's to those who listen for its own changes, Wine's for
+    // its children's.
+    XSelectInput(dpy(), root, StructureNotifyMask | SubstructureNotifyMask);
+    const auto answered = [&] {
+        sendProtocol(window, "_NET_WM_PING", ++stamp);
+        return waitUntil([&] {
+            for (XEvent e; XCheckTypedWindowEvent(dpy(), root, ClientMessage, &e);)
+                if (e.xclient.data.l[1] == stamp)
+                    return true;
+            return false;
+        });
+    };
+    const bool both = answered() && answered();
+    XSelectInput(dpy(), root, NoEventMask);
+    XSync(dpy(), True); // the root's other news
+    return both;
 }
 
 void queueEscape(std::uint64_t window) {
@@ -303,9 +331,7 @@ bool ProgramProcess::start(const QString& title) {
         process_.start(JK_PROGRAM_EXE, {});
     }
     window_ = process_.waitForStarted(10000) ? waitForWindow(title) : 0;
-    // Past the first activation's deferred save, and settled enough to take clicks (Wine).
-    std::this_thread::sleep_for(std::chrono::milliseconds(window_ ? 300 : 0));
-    return window_ != 0;
+    return window_ != 0 && roundTrip(window_); // settled enough to take clicks (Wine)
 }
 
 std::uint64_t ProgramProcess::waitForWindow(const QString& title, bool exact) {
@@ -337,7 +363,7 @@ platform::Platform& desktop() {
 
 void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
     movePointer(window, x, y);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30)); // an enter event before the press
+    roundTrip(window); // an enter event before the press
     clickHere();
 }
 

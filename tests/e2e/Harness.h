@@ -55,6 +55,10 @@ std::string textProperty(std::uint64_t window, const char* name); // "<none>" if
 void closeWindow(std::uint64_t window);                           // as the frame's close button
 void movePointer(std::uint64_t window, int x, int y);             // client-area pixels
 void clickHere();
+// Pings the window's owner twice (_NET_WM_PING), the second after the first came back: once
+// both have, it has handled everything sent to the window before (Qt hands the events a
+// pass takes in to the widgets before it reads the next). False if it stopped answering.
+bool roundTrip(std::uint64_t window);
 // An Escape press put behind every event the window has queued: once it is recorded, all
 // before it has been handled.
 void queueEscape(std::uint64_t window);

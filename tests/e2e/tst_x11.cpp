@@ -165,22 +165,19 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("capsBefore");
         QTest::addColumn<bool>("capsAfter");
+        const auto row = [](const char* name, const char* keys, const char* expected,
+                            bool capsBefore = false, bool capsAfter = false) {
+            QTest::newRow(name) << QString(keys) << QString(expected) << capsBefore << capsAfter;
+        };
         // Named keys (each one's keysym has a table of its own); modifiers end with their key.
-        QTest::newRow("named keys and modifiers")
-            << "{BS}{TAB}{F14}{ADD}+a+1^a%f^%x^+a^é+{LEFT}^{F5}b+cD"
-            << "<BackSpace><Tab><F14><KP_Add>A!<C-a><A-f><C-A-x><C-A><C-é><S-Left><C-F5>bCD"
-            << false << false;
-        QTest::newRow("CJK and emoji") << "漢字 😀!"
-                                       << "漢字 😀!" << false << false;
-        QTest::newRow("empty line") << ""
-                                    << "" << false << false;
-        QTest::newRow("Caps Lock on: letters as written") << "aB1é!"
-                                                          << "aB1é!" << true << true;
-        QTest::newRow("Caps Lock in the line toggles")
-            << "a{CAPSLOCK}b{CAPSLOCK}c{CAPSLOCK}"
-            << "a<Caps_Lock>B<Caps_Lock>c<Caps_Lock>" << false << true;
-        QTest::newRow("Caps Lock on, toggled once in the line") << "a{CAPSLOCK}b"
-                                                                << "a<Caps_Lock>B" << true << false;
+        row("named keys and modifiers", "{BS}{TAB}{F14}{ADD}+a+1^a%f^%x^+a^é+{LEFT}^{F5}b+cD",
+            "<BackSpace><Tab><F14><KP_Add>A!<C-a><A-f><C-A-x><C-A><C-é><S-Left><C-F5>bCD");
+        row("CJK and emoji", "漢字 😀!", "漢字 😀!");
+        row("empty line", "", "");
+        row("Caps Lock on: letters as written", "aB1é!", "aB1é!", true, true);
+        row("Caps Lock in the line toggles", "a{CAPSLOCK}b{CAPSLOCK}c{CAPSLOCK}",
+            "a<Caps_Lock>B<Caps_Lock>c<Caps_Lock>", false, true);
+        row("Caps Lock on, toggled once in the line", "a{CAPSLOCK}b", "a<Caps_Lock>B", true);
     }
     void typesKeys() {
         QFETCH(QString, keys);
@@ -336,8 +333,9 @@ private slots:
         std::u32string line;
         for (char32_t c = U'Α'; line.size() < 4000; c = c == U'ӿ' ? U'Α' : c + 1)
             line += c;
-        std::thread killer([] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Killed once the line has begun: its first characters bound to spare keys.
+        std::thread killer([before = keymapDump()] {
+            waitUntil([&] { return keymapDump() != before; });
             ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_SERVER_PID")), SIGKILL);
         });
         QVERIFY(!platform.type(text(line)));
