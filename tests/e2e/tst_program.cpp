@@ -342,9 +342,8 @@ private slots:
         file.close();
         // A box titled "Jeerkit" or the main window, whichever shows first.
         QVERIFY(program.start(damage.isEmpty() ? "Jeerkit 2.0" : "Jeerkit"));
-        if (unwritable) {
+        if (unwritable)
             QVERIFY(file.remove() && QDir().mkdir(program.storePath()));
-        }
         if (closeFirst) {
             closeWindow(program.window());
             QVERIFY(program.waitForWindow("Jeerkit", true) != 0);
