@@ -11,14 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-void check(bool ok) {
+static void check(bool ok) {
     if (!ok)
         std::abort();
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using jk::platform::NamedKey;

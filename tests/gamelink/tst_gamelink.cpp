@@ -1,7 +1,6 @@
 #include "gamelink/GameLink.h"
 
 #include "curse/RandomSource.h"
-#include "phrasebook/BuiltIns.h"
 #include "phrasebook/PhraseBook.h"
 #include "support/FakePlatform.h"
 
@@ -52,117 +51,111 @@ struct Fixture {
     QString typed(std::size_t n) const { return QString::fromStdU32String(desktop.typedText(n)); }
 };
 
-void row(const char* name, const QStringList& windows, int entry, const char* desktop, bool fronts,
-         const char* picked, const QString& into, const QString& typed, const QString& warning) {
-    QTest::newRow(name) << windows << entry << QString(desktop) << fronts << QString(picked) << into
-                        << typed << warning;
-}
+// A click: the desktop it meets, and what it does there.
+struct Send {
+    QStringList windows; // classes of the windows on the desktop
+    int entry;           // -1: the curse button
+    QString desktop;     // why there is none, or empty
+    bool fronts;         // whether activating gives the focus
+    QString picked;      // the class the player links, "-": not asked
+    QString into;        // the class typed into, or empty
+    QString typed, warning;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Send)
 
 class TestGameLink : public QObject {
     Q_OBJECT
 private slots:
-    void send_data();
-    void send();
-    void linesReadAtTheClickNestedFirstThenKeysGivenBack();
-};
+    // Which window a click types into, and what the player is told when it cannot.
+    void send_data() {
+        QTest::addColumn<Send>("send");
+        const auto row = [](const char* name, const Send& send) {
+            QTest::newRow(name) << send;
+        };
+        const QString line = "! entry 2\n", own = "cuo", none = "";
+        const QString curse = "Thou (x) <var1> yeasty white-livered wagtail!\n"; // prefix as it is
+        row("no game", {{}, 2, "", true, "-", none, none, NoGame});
+        row("only Third Dawn", {{TD}, 2, "", true, "-", TD, line, none});
+        row("both: Ultima Online wins", {{TD, UO}, 2, "", true, "-", UO, line, none});
+        row("built-in before own", {{own, TD}, 2, "", true, "-", TD, line, none});
+        row("own after built-ins", {{own}, 2, "", true, "-", own, line, none});
+        row("empty line", {{UO}, 5, "", true, "-", UO, none, none});
+        row("curse", {{UO}, -1, "", true, "-", UO, curse, none});
+        row("curse: Ultima Online only", {{TD}, -1, "", true, "-", none, none, NoGame});
+        row("not fronted: nothing typed",
+            {{UO}, 2, "", false, "-", none, none, gamelink_text::NotFronted});
+        row("no display", {{UO}, 2, "No X display.", true, "-", none, none, "No X display."});
+        row("no display, curse",
+            {{UO}, -1, "No X display.", true, "-", none, none, "No X display."});
+        // The player is asked to click on the game instead, and its class is kept.
+        row("game linked", {{}, 2, "", true, "client.exe", "client.exe", line, none});
+        row("linking box closed", {{}, 2, "", true, "", none, none, none});
+        row("linked window gone", {{}, 2, "", true, "gone", none, none, NoGame});
+    }
 
-// Which window a click types into, and what the player is told when it cannot.
-void TestGameLink::send_data() {
-    QTest::addColumn<QStringList>("windows"); // classes of the windows on the desktop
-    QTest::addColumn<int>("entry");           // -1: the curse button
-    QTest::addColumn<QString>("desktop");     // why there is none, or empty
-    QTest::addColumn<bool>("fronts");         // whether activating gives the focus
-    QTest::addColumn<QString>("picked");      // the class the player links, "-": not asked
-    QTest::addColumn<QString>("into");        // the class typed into, or empty
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("warning");
-    const QString line = "! entry 2\n", own = "cuo", none = "";
-    const QString curse = "Thou (x) <var1> yeasty white-livered wagtail!\n"; // prefix as it is
-    row("no game", {}, 2, "", true, "-", none, none, NoGame);
-    row("only Third Dawn", {TD}, 2, "", true, "-", TD, line, none);
-    row("both: Ultima Online wins", {TD, UO}, 2, "", true, "-", UO, line, none);
-    row("built-in before own", {own, TD}, 2, "", true, "-", TD, line, none);
-    row("own after built-ins", {own}, 2, "", true, "-", own, line, none);
-    row("empty line", {UO}, 5, "", true, "-", UO, none, none);
-    row("curse", {UO}, -1, "", true, "-", UO, curse, none);
-    row("curse: Ultima Online only", {TD}, -1, "", true, "-", none, none, NoGame);
-    row("not fronted: nothing typed", {UO}, 2, "", false, "-", none, none,
-        gamelink_text::NotFronted);
-    row("no display", {UO}, 2, "No X display.", true, "-", none, none, "No X display.");
-    row("no display, curse", {UO}, -1, "No X display.", true, "-", none, none, "No X display.");
-    // The player is asked to click on the game instead, and its class is kept.
-    row("game linked", {}, 2, "", true, "client.exe", "client.exe", line, none);
-    row("linking box closed", {}, 2, "", true, "", none, none, none);
-    row("linked window gone", {}, 2, "", true, "gone", none, none, NoGame);
-}
+    void send() {
+        QFETCH(Send, send);
+        const auto& [windows, entry, desktop, fronts, picked, into, typed, warning] = send;
+        Fixture f(windows);
+        f.desktop.unavailable = desktop.toStdString();
+        f.desktop.frontingWorks = fronts;
+        QLoggingCategory::setFilterRules(QStringLiteral("jk.gamelink.info=true"));
+        if (!warning.isEmpty() || picked != "-") // logged too
+            QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Not sent"));
+        QStringList asked;
+        int changes = 0;
+        if (picked != "-") {
+            f.link.setGamePicker([&](const QString& text) {
+                asked << text;
+                f.desktop.windows["client.exe"] = 33; // the player clicks on the game
+                return send.picked; // clang 14 cannot capture a structured binding
+            });
+            connect(&f.link, &GameLink::gameWindowClassesChanged, this, [&] { ++changes; });
+        }
+        entry < 0 ? f.link.SendCurse() : f.link.SendEntry(qint16(entry));
+        QCOMPARE(f.warnings, warning.isEmpty() ? QStringList{} : QStringList{warning});
+        if (picked != "-") {
+            QCOMPARE(asked, QStringList{NoGame});
+            QCOMPARE(f.book.GameWindowClasses,
+                     QStringList({"cuo", picked}).filter(QRegularExpression(".")));
+            QCOMPARE(changes, picked.isEmpty() ? 0 : 1);
+        }
+        QCOMPARE(f.desktop.typed.size(), into.isEmpty() ? 0u : 1u);
+        if (!into.isEmpty()) {
+            QCOMPARE(f.desktop.calls.end()[-2].what, std::string("activate"));
+            QCOMPARE(f.desktop.windowClass(f.desktop.calls.back().window), into.toStdString());
+            QCOMPARE(f.typed(0), typed);
+        }
+        if (warning == NoGame && picked == "-") // once, after one look for every class
+            QCOMPARE(f.desktop.calls.size(), 1u);
+        QVERIFY(!f.link.pausing());
+    }
 
-void TestGameLink::send() {
-    QFETCH(QStringList, windows);
-    QFETCH(int, entry);
-    QFETCH(QString, desktop);
-    QFETCH(bool, fronts);
-    QFETCH(QString, picked);
-    QFETCH(QString, into);
-    QFETCH(QString, typed);
-    QFETCH(QString, warning);
-    Fixture f(windows);
-    f.desktop.unavailable = desktop.toStdString();
-    f.desktop.frontingWorks = fronts;
-    QLoggingCategory::setFilterRules(QStringLiteral("jk.gamelink.info=true"));
-    if (!warning.isEmpty() || picked != "-") // logged too
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Not sent"));
-    QStringList asked;
-    int changes = 0;
-    if (picked != "-") {
-        f.link.setGamePicker([&](const QString& text) {
-            asked << text;
-            f.desktop.windows["client.exe"] = 33; // the player clicks on the game
-            return picked;
+    // A line is read when its button is clicked; a click during the pause is typed first.
+    void linesReadAtTheClickNestedFirstThenKeysGivenBack() {
+        Fixture f;
+        QTimer::singleShot(20, &f.link, [&] {
+            f.book.Vars[0] = "Ann";
+            f.link.SendEntry(7);
         });
-        connect(&f.link, &GameLink::gameWindowClassesChanged, this, [&] { ++changes; });
+        f.link.SendEntry(1);
+        f.link.SendEntry(1);
+        f.book.CurrentTextSet = 4;
+        f.book.EntryLong[4][1] = "other set";
+        f.book.EntryEnter[4][1] = 0;
+        f.link.SendEntry(1);
+        QCOMPARE(f.desktop.typed.size(), 4u);
+        QCOMPARE(f.typed(0) + f.typed(1) + f.typed(2) + f.typed(3),
+                 QString("entry 7\n: hi Bob [there]\n: hi Ann [there]\nother set"));
+        QVERIFY(!f.link.pausing());
+        // Spare keys are given back once no line has been sent for a while.
+        QCOMPARE(f.desktop.calls.back().what, std::string("type"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);
     }
-    entry < 0 ? f.link.SendCurse() : f.link.SendEntry(qint16(entry));
-    QCOMPARE(f.warnings, warning.isEmpty() ? QStringList{} : QStringList{warning});
-    if (picked != "-") {
-        QCOMPARE(asked, QStringList{NoGame});
-        QCOMPARE(f.book.GameWindowClasses,
-                 QStringList({"cuo", picked}).filter(QRegularExpression(".")));
-        QCOMPARE(changes, picked.isEmpty() ? 0 : 1);
-    }
-    QCOMPARE(f.desktop.typed.size(), into.isEmpty() ? 0u : 1u);
-    if (!into.isEmpty()) {
-        QCOMPARE(f.desktop.calls.end()[-2].what, std::string("activate"));
-        QCOMPARE(f.desktop.windowClass(f.desktop.calls.back().window), into.toStdString());
-        QCOMPARE(f.typed(0), typed);
-    }
-    if (warning == NoGame && picked == "-") // once, after one look for every class
-        QCOMPARE(f.desktop.calls.size(), 1u);
-    QVERIFY(!f.link.pausing());
-}
-
-// A line is read when its button is clicked; a click during the pause is typed first.
-void TestGameLink::linesReadAtTheClickNestedFirstThenKeysGivenBack() {
-    Fixture f;
-    QTimer::singleShot(20, &f.link, [&] {
-        f.book.Vars[0] = "Ann";
-        f.link.SendEntry(7);
-    });
-    f.link.SendEntry(1);
-    f.link.SendEntry(1);
-    f.book.CurrentTextSet = 4;
-    f.book.EntryLong[4][1] = "other set";
-    f.book.EntryEnter[4][1] = 0;
-    f.link.SendEntry(1);
-    QCOMPARE(f.desktop.typed.size(), 4u);
-    QCOMPARE(f.typed(0) + f.typed(1) + f.typed(2) + f.typed(3),
-             QString("entry 7\n: hi Bob [there]\n: hi Ann [there]\nother set"));
-    QVERIFY(!f.link.pausing());
-    // Spare keys are given back once no line has been sent for a while.
-    QCOMPARE(f.desktop.calls.back().what, std::string("type"));
-    QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);
-}
+};
 
 QTEST_GUILESS_MAIN(TestGameLink)
 #include "tst_gamelink.moc"

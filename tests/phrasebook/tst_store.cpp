@@ -40,341 +40,292 @@ QString shown(const std::optional<T>& v) {
     return v ? QString::number(double(*v), 'g', 10) : QStringLiteral("missing");
 }
 
-void valueRow(const char* kind, const char* text, const char* value) {
-    QTest::addRow("%s \"%s\"", kind, text) << QString(kind) << QString(text) << QString(value);
+// Rows of one kind, each "text -> value".
+void valueRows(const char* kind, std::initializer_list<const char*> rows) {
+    for (const QString row : rows) {
+        const QString text = row.section(" -> ", 0, 0);
+        QTest::addRow("%s \"%s\"", kind, qPrintable(text))
+            << QString(kind) << text << row.section(" -> ", 1);
+    }
 }
 
 } // namespace
 
 class TestStore : public QObject {
     Q_OBJECT
+    std::optional<QTemporaryDir> dir; // a fresh folder for every row
+    QString path;                     // the store file in it
 private slots:
-    void storedValue_data();
-    void storedValue();
-    void load_data();
-    void load();
-    void saveWritesEveryFieldUnderItsName();
-    void valuesReadBack();
-    void unwritableThenRetry_data();
-    void unwritableThenRetry();
-    void damagedFileIsKeptAndReplaced_data();
-    void damagedFileIsKeptAndReplaced();
-    void fullDiskKeepsOldStore_data();
-    void fullDiskKeepsOldStore();
-    void oddFileAtStorePath_data();
-    void oddFileAtStorePath();
-    void leftoverSaveLockDoesNotHoldUpSaving_data();
-    void leftoverSaveLockDoesNotHoldUpSaving();
+    void init() {
+        dir.emplace();
+        path = dir->filePath("Jeerkit.ini");
+    }
+
+    // How a stored text reads as a style, a 16-bit number, a Boolean or a position.
+    void storedValue_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("value");
+        valueRows("style", {" \t 3 -> 3", "3x -> 3", " -> 0", "2.5 -> 2", ".6 -> 1", "1e1 -> 10",
+                            "1 2 -> 1", "40000 -> missing"});
+        valueRows("int16", {"  17  -> 17", "0.5 -> 0", "1x -> missing", "32767 -> 32767",
+                            "32768 -> missing", "nan -> missing"});
+        valueRows("boolean", {"True -> 1", "false -> 0", "-1 -> 1", "yes -> missing"});
+        valueRows("single",
+                  {"1234.5 -> 1234.5", "9000000 -> 9000000", "left -> missing", "1e60 -> missing"});
+    }
+
+    void storedValue() {
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QString, value);
+        const QString got = kind == u"style"     ? shown(stored::parseStyle(text))
+                            : kind == u"int16"   ? shown(stored::parseInt16(text))
+                            : kind == u"boolean" ? shown(stored::parseBoolean(text))
+                                                 : shown(stored::parseSingle(text));
+        QCOMPARE(got, value);
+    }
+
+    // One key as stored, and the field of set 2 entry 3 it gives after loading the set.
+    void load_data() {
+        QTest::addColumn<QByteArray>("stored"); // the store file
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        const auto row = [](const char* name, const char* stored, const char* field,
+                            const char* value) {
+            QTest::newRow(name) << QByteArray(stored) << QString(field) << QString(value);
+        };
+        row("text", "[TextSet2]\nText--3=Stored\n", "Long", "Stored");
+        row("label falls back on the text", "[TextSet2]\nText--3=Stored\n", "Short", "Stored");
+        row("hand-written commas", "[TextSet2]\nText--3=Hail, friend, well met\n", "Long",
+            "Hail, friend, well met");
+        row("empty text kept", "[TextSet2]\nText--3=\n", "Long", "");
+        row("empty name kept", "[Settings]\nTextSet2=\n", "Name", "");
+        row("style out of range kept", "[TextSet2]\nStyle-3=7\n", "Style", "7");
+        row("style overflow is the default", "[TextSet2]\nStyle-3=99999\n", "Style", "0");
+        row("Enter off", "[TextSet2]\nEnter-3=0\n", "Enter", "0");
+        row("Enter not a number is the default", "[TextSet2]\nEnter-3=x\n", "Enter", "1");
+    }
+
+    void load() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        put(path, stored);
+        PhraseBook b;
+        LoadBuiltIns(b);
+        LoadTextSet(b, SettingsStore(path), 2);
+        const QString got = field == u"Long"    ? b.EntryLong[1][3]
+                            : field == u"Short" ? b.EntryShort[1][3]
+                            : field == u"Name"  ? b.SetName[1]
+                            : field == u"Style" ? QString::number(b.EntryStyle[1][3])
+                                                : QString::number(b.EntryEnter[1][3]);
+        QCOMPARE(got, value);
+    }
+
+    // Every field comes back as saved, and under the key names that earlier files use.
+    void saveWritesEveryFieldUnderItsName() {
+        PhraseBook book;
+        LoadBuiltIns(book);
+        // Values QSettings escapes or quotes, and a hand-edited store could hold.
+        QStringList hostile = {"a, b,c",        "say \"hi\"", "C:\\path\\n",
+                               "@Variant(abc)", "@at",        "#a=b; c",
+                               "  pad  ",       "[S]\ntwo",   ""};
+        hostile += {QString::fromUtf8("Grüße, 日本, 🙂"), QString(10000, u'x') + "=;,\""};
+        constexpr int s = 6;
+        book.SetName[s] = "Seven";
+        book.Prefix = "@Thou";
+        for (int v = 0; v < VarCount; ++v)
+            book.Vars[v] = hostile[v];
+        for (int e = 0; e < EntryCount; ++e) {
+            book.EntryLong[s][e] = hostile[e % hostile.size()] + QString::number(e);
+            book.EntryShort[s][e] = hostile[(e + 3) % hostile.size()];
+            book.EntryStyle[s][e] = qint16(e % 7 - 1);
+            book.EntryEnter[s][e] = qint16(e % 3);
+        }
+        {
+            SettingsStore store(path);
+            SaveTextSet(book, store, 7);
+            QVERIFY(store.flush().ok);
+        }
+        PhraseBook again;
+        LoadBuiltIns(again);
+        LoadTextSet(again, SettingsStore(path), 7);
+        const auto fields = [](const PhraseBook& b) {
+            return std::tie(b.SetName[s], b.Prefix, b.Vars, b.EntryLong[s], b.EntryShort[s],
+                            b.EntryStyle[s], b.EntryEnter[s]);
+        };
+        QVERIFY(fields(again) == fields(book));
+
+        // Key names as earlier files have them (the loading rows read them), numbers as they wrote.
+        QSettings ini(path, QSettings::IniFormat);
+        QCOMPARE(ini.allKeys().size(), 8 + 4 * EntryCount);
+        QCOMPARE(ini.value("TextSet7/Style-4").toString(), QString(" 3"));
+        // A position goes out with enough digits to come back exactly.
+        for (float f : {0.1f, 1234.5f, -7.25f, 3.4e30f, 1e-20f})
+            QCOMPARE(stored::parseSingle(stored::formatSingle(f)).value(), f);
+    }
+
+    // A save that cannot be written says why; once the player has cleared the way, the very next
+    // save (Retry) goes through with every value.
+    void unwritableThenRetry_data() {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("folder at the store path") << "Jeerkit/Jeerkit.ini";
+        QTest::newRow("file in place of the folder") << "Jeerkit";
+    }
+
+    void unwritableThenRetry() {
+        QFETCH(QString, blocker);
+        path = dir->filePath("Jeerkit/Jeerkit.ini");
+        if (blocker == "Jeerkit")
+            put(dir->filePath(blocker), "blocker");
+        else
+            QVERIFY(QDir().mkpath(path));
+        SettingsStore store(path);
+        QVERIFY(!store.loadProblem().isEmpty() || blocker == "Jeerkit");
+        store.write("Settings", "Var1", "new");
+        const StoreResult failed = store.flush();
+        QVERIFY(!failed.ok);
+        QCOMPARE(failed.path, path);
+        QVERIFY2(!failed.reason.isEmpty(), "a failure must say why");
+        QVERIFY(QFile::remove(dir->filePath(blocker)) ||
+                QDir(dir->filePath(blocker)).removeRecursively());
+        QVERIFY(store.flush().ok);
+        QCOMPARE(SettingsStore(path).read("Settings", "Var1", ""), QString("new"));
+    }
+
+    void damagedFileIsKeptAndReplaced_data() {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("missing ]") << QByteArray("[TextSet1\nText--0=x\n");
+        QTest::newRow("invalid UTF-8") << QByteArray("[TextSet1]\nText--0=\xff\xfe\n");
+        QTest::newRow("line without =") << QByteArray("[TextSet1]\nText--0=x\nhalf a line\n");
+        QTest::newRow("NUL block") << QByteArray(300, '\0') + "\n[TextSet1]\nText--0=x\n";
+        QTest::newRow("torn last line") << QByteArray("[TextSet1]\nText--0=x\nText--1=cut sh");
+    }
+
+    void damagedFileIsKeptAndReplaced() {
+        QFETCH(QByteArray, damage);
+        const QByteArray damaged = "[Settings]\nPrefix=Thee\n" + damage;
+        put(path, damaged);
+
+        SettingsStore store(path);
+        QVERIFY(store.loadProblem().contains("damaged"));
+        QCOMPARE(store.read("Settings", "Prefix", "Thou"), QString("Thee")); // what could be read
+        store.write("Settings", "Var1", "new");
+        QVERIFY(store.flush().ok); // not failed for the damage the load met
+
+        const QStringList copies = QDir(dir->path()).entryList({"Jeerkit.ini.damaged-*"});
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(bytesOf(dir->filePath(copies[0])), damaged);
+        const SettingsStore reread(path);
+        QVERIFY(reread.loadProblem().isEmpty());
+        QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
+    }
+
+    void leftoverSaveLockDoesNotHoldUpSaving_data() {
+        QTest::addColumn<QByteArray>("lock");
+        // Killed between creating the lock and writing its owner, or after a power failure.
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("torn") << QByteArray("123");
+        QTest::newRow("garbage") << QByteArray("not\na lock\n\xff\xfe\n");
+        QTest::newRow("gone owner") << QByteArray("999999999\njeerkit\n\n");
+    }
+
+    void leftoverSaveLockDoesNotHoldUpSaving() {
+        QFETCH(QByteArray, lock);
+        put(path + ".saving.lock", lock);
+        SettingsStore store(path);
+        store.write("Settings", "Prefix", "kept");
+        // A fresh leftover lock would otherwise hold the save for 30 s; give it a third of that.
+        auto saving = std::async(std::launch::async, [&store] { return store.flush(); });
+        QVERIFY2(saving.wait_for(std::chrono::seconds(10)) == std::future_status::ready,
+                 "the save waited for a lock nobody holds");
+        QVERIFY(saving.get().ok);
+        QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("kept"));
+        QVERIFY(!QFile::exists(path + ".saving.lock"));
+    }
+
+    void fullDiskKeepsOldStore_data() {
+        QTest::addColumn<int>("freeKiB");
+        for (int free : {4, 24, 32, 36, 40})
+            QTest::addRow("%d KiB free", free) << free;
+    }
+
+    void fullDiskKeepsOldStore() {
+        QFETCH(int, freeKiB);
+        const QByteArray disk = QFile::encodeName(dir->path());
+        if (::mount("jeerkit-test", disk.constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("no small disk can be mounted here");
+        const auto unmount = qScopeGuard([&disk] { ::umount2(disk.constData(), MNT_DETACH); });
+        SettingsStore store(path);
+        store.write("Settings", "Prefix", "old");
+        QVERIFY(store.flush().ok);
+        const QByteArray before = bytesOf(path);
+        // About 41 KB, as a full phrase book.
+        for (int n = 1; n <= 30; ++n)
+            for (int e = 0; e < 24; ++e)
+                store.write(QString("TextSet%1").arg(n), QString("Text--%1").arg(e),
+                            QString(44, 'p'));
+        QFile filler(dir->filePath("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        filler.write(QByteArray(QStorageInfo(dir->path()).bytesAvailable() - freeKiB * 1024, 'f'));
+        filler.flush();
+
+        const StoreResult full = store.flush();
+        QVERIFY2(!full.ok && !full.reason.isEmpty(), "a save that did not fit must say so");
+        QCOMPARE(bytesOf(path), before);
+        // Room for one copy and a little: the next save (Retry) goes through at once and says so.
+        QVERIFY(filler.resize(filler.size() - (60 - freeKiB) * 1024));
+        QVERIFY(store.flush().ok);
+        const SettingsStore reread(path);
+        QCOMPARE(reread.read("TextSet30", "Text--23", ""), QString(44, 'p'));
+        QCOMPARE(reread.read("Settings", "Prefix", ""), QString("old"));
+    }
+
+    void oddFileAtStorePath_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"pipe", "link to pipe", "device", "link to device", "17 MB"})
+            QTest::newRow(kind) << QString(kind);
+    }
+
+    void oddFileAtStorePath() {
+        QFETCH(QString, kind);
+        const QString node = kind.startsWith("link") ? dir->filePath("node") : path;
+        const QByteArray native = QFile::encodeName(node);
+        // The device is a null device of the test's own: harmless if it were written.
+        if (kind.endsWith("pipe"))
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind.endsWith("device") &&
+                 ::mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)))
+            QSKIP("no device nodes can be made here");
+        QFile big(path);
+        if (kind == "17 MB")
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(17 << 20));
+        if (node != path)
+            QVERIFY(QFile::link(node, path));
+        struct stat before {};
+        QCOMPARE(::lstat(native.constData(), &before), 0);
+
+        SettingsStore store(path); // a pipe must not hold up the start
+        QVERIFY(!store.loadProblem().isEmpty());
+        store.write("Settings", "Prefix", "x");
+        const StoreResult result = store.flush();
+        if (kind == "17 MB") { // set aside whole, and a store of its own begun
+            QVERIFY(result.ok);
+            const QStringList aside = QDir(dir->path()).entryList({"Jeerkit.ini.damaged-*"});
+            QCOMPARE(aside.size(), 1);
+            QCOMPARE(QFileInfo(dir->filePath(aside[0])).size(), 17 << 20);
+            QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("x"));
+            return;
+        }
+        QVERIFY(!result.ok && result.refused);
+        struct stat after {};
+        QCOMPARE(::lstat(native.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(QFileInfo(path).isSymLink(), node != path);
+    }
 };
-
-// How a stored text reads as a style, a 16-bit number, a Boolean or a position.
-void TestStore::storedValue_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("value");
-    valueRow("style", " \t 3", "3");
-    valueRow("style", "3x", "3");
-    valueRow("style", "", "0");
-    valueRow("style", "2.5", "2");
-    valueRow("style", ".6", "1");
-    valueRow("style", "1e1", "10");
-    valueRow("style", "1 2", "1");
-    valueRow("style", "40000", "missing");
-    valueRow("int16", "  17 ", "17");
-    valueRow("int16", "0.5", "0");
-    valueRow("int16", "1x", "missing");
-    valueRow("int16", "32767", "32767");
-    valueRow("int16", "32768", "missing");
-    valueRow("int16", "nan", "missing");
-    valueRow("boolean", "True", "1");
-    valueRow("boolean", "false", "0");
-    valueRow("boolean", "-1", "1");
-    valueRow("boolean", "yes", "missing");
-    valueRow("single", "1234.5", "1234.5");
-    valueRow("single", "9000000", "9000000");
-    valueRow("single", "left", "missing");
-    valueRow("single", "1e60", "missing");
-}
-
-void TestStore::storedValue() {
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(QString, value);
-    const QString got = kind == u"style"     ? shown(stored::parseStyle(text))
-                        : kind == u"int16"   ? shown(stored::parseInt16(text))
-                        : kind == u"boolean" ? shown(stored::parseBoolean(text))
-                                             : shown(stored::parseSingle(text));
-    QCOMPARE(got, value);
-}
-
-// One key as stored, and the field of set 2 entry 3 it gives after loading the set.
-void TestStore::load_data() {
-    QTest::addColumn<QByteArray>("stored"); // the store file
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("value");
-    const auto row = [](const char* name, const char* stored, const char* field,
-                        const char* value) {
-        QTest::newRow(name) << QByteArray(stored) << QString(field) << QString(value);
-    };
-    row("text", "[TextSet2]\nText--3=Stored\n", "Long", "Stored");
-    row("label falls back on the text", "[TextSet2]\nText--3=Stored\n", "Short", "Stored");
-    row("empty name kept", "[Settings]\nTextSet2=\n", "Name", "");
-    row("style out of range kept", "[TextSet2]\nStyle-3=7\n", "Style", "7");
-    row("style overflow is the default", "[TextSet2]\nStyle-3=99999\n", "Style", "0");
-    row("Enter off", "[TextSet2]\nEnter-3=0\n", "Enter", "0");
-    row("Enter not a number is the default", "[TextSet2]\nEnter-3=x\n", "Enter", "1");
-}
-
-void TestStore::load() {
-    QFETCH(QByteArray, stored);
-    QFETCH(QString, field);
-    QFETCH(QString, value);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    put(path, stored);
-    PhraseBook b;
-    LoadBuiltIns(b);
-    LoadTextSet(b, SettingsStore(path), 2);
-    const QString got = field == u"Long"    ? b.EntryLong[1][3]
-                        : field == u"Short" ? b.EntryShort[1][3]
-                        : field == u"Name"  ? b.SetName[1]
-                        : field == u"Style" ? QString::number(b.EntryStyle[1][3])
-                                            : QString::number(b.EntryEnter[1][3]);
-    QCOMPARE(got, value);
-}
-
-// Every field comes back as saved, and under the key names that earlier files use.
-void TestStore::saveWritesEveryFieldUnderItsName() {
-    PhraseBook book;
-    LoadBuiltIns(book);
-    const QStringList hostile = {"a, b",  "@at", "x=y;z",
-                                 " pad ", "",    QString::fromUtf8("Grüße 🙂")};
-    constexpr int s = 6;
-    book.SetName[s] = "Seven";
-    book.Prefix = "@Thou";
-    for (int v = 0; v < VarCount; ++v)
-        book.Vars[v] = hostile[v];
-    for (int e = 0; e < EntryCount; ++e) {
-        book.EntryLong[s][e] = hostile[e % hostile.size()] + QString::number(e);
-        book.EntryShort[s][e] = hostile[(e + 3) % hostile.size()];
-        book.EntryStyle[s][e] = qint16(e % 7 - 1);
-        book.EntryEnter[s][e] = qint16(e % 3);
-    }
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    {
-        SettingsStore store(path);
-        SaveTextSet(book, store, 7);
-        QVERIFY(store.flush().ok);
-    }
-    PhraseBook again;
-    LoadBuiltIns(again);
-    LoadTextSet(again, SettingsStore(path), 7);
-    const auto fields = [](const PhraseBook& b) {
-        return std::tie(b.SetName[s], b.Prefix, b.Vars, b.EntryLong[s], b.EntryShort[s],
-                        b.EntryStyle[s], b.EntryEnter[s]);
-    };
-    QVERIFY(fields(again) == fields(book));
-
-    // Key names as earlier files have them (the loading rows read them), numbers as they wrote.
-    QSettings ini(path, QSettings::IniFormat);
-    QCOMPARE(ini.allKeys().size(), 8 + 4 * EntryCount);
-    QCOMPARE(ini.value("TextSet7/Style-4").toString(), QString(" 3"));
-    // A position goes out with enough digits to come back exactly.
-    for (float f : {0.1f, 1234.5f, -7.25f, 3.4e30f, 1e-20f})
-        QCOMPARE(stored::parseSingle(stored::formatSingle(f)).value(), f);
-}
-
-// Values QSettings escapes or quotes come back as written, read by a fresh store; a
-// hand-written file is read as the player meant it.
-void TestStore::valuesReadBack() {
-    QStringList values = {"a, b,c",  "say \"hi\"", "C:\\path\\n", "@Variant(abc)",
-                          "#a=b; c", "  pad  ",    "[S]\ntwo",    ""};
-    values += {QString::fromUtf8("Grüße, 日本, 🙂"), QString(10000, u'x') + "=;,\""};
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    {
-        SettingsStore store(path);
-        for (int i = 0; i < values.size(); ++i)
-            store.write("TextSet3", QString("Text--%1").arg(i), values[i]);
-        QVERIFY(store.flush().ok);
-    }
-    const SettingsStore written(path);
-    for (int i = 0; i < values.size(); ++i)
-        QCOMPARE(written.read("TextSet3", QString("Text--%1").arg(i), "missing"), values[i]);
-    put(path, "[TextSet1]\nText--0=Hail, friend, well met\nText--1=\n");
-    const SettingsStore edited(path);
-    QCOMPARE(edited.read("TextSet1", "Text--0", ""), QString("Hail, friend, well met"));
-    QCOMPARE(edited.read("TextSet1", "Text--1", "missing"), QString("")); // empty, not missing
-    QCOMPARE(edited.read("TextSet1", "Text--2", "missing"), QString("missing"));
-}
-
-// A save that cannot be written says why; once the player has cleared the way, the very next
-// save (Retry) goes through with every value.
-void TestStore::unwritableThenRetry_data() {
-    QTest::addColumn<QString>("blocker");
-    QTest::newRow("folder at the store path") << "Jeerkit/Jeerkit.ini";
-    QTest::newRow("file in place of the folder") << "Jeerkit";
-}
-
-void TestStore::unwritableThenRetry() {
-    QFETCH(QString, blocker);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit/Jeerkit.ini");
-    if (blocker == "Jeerkit")
-        put(dir.filePath(blocker), "blocker");
-    else
-        QVERIFY(QDir().mkpath(path));
-    SettingsStore store(path);
-    QVERIFY(!store.loadProblem().isEmpty() || blocker == "Jeerkit");
-    store.write("Settings", "Var1", "new");
-    const StoreResult failed = store.flush();
-    QVERIFY(!failed.ok);
-    QCOMPARE(failed.path, path);
-    QVERIFY2(!failed.reason.isEmpty(), "a failure must say why");
-    QVERIFY(QFile::remove(dir.filePath(blocker)) ||
-            QDir(dir.filePath(blocker)).removeRecursively());
-    QVERIFY(store.flush().ok);
-    QCOMPARE(SettingsStore(path).read("Settings", "Var1", ""), QString("new"));
-}
-
-void TestStore::damagedFileIsKeptAndReplaced_data() {
-    QTest::addColumn<QByteArray>("damage");
-    QTest::newRow("missing ]") << QByteArray("[TextSet1\nText--0=x\n");
-    QTest::newRow("invalid UTF-8") << QByteArray("[TextSet1]\nText--0=\xff\xfe\n");
-    QTest::newRow("line without =") << QByteArray("[TextSet1]\nText--0=x\nhalf a line\n");
-    QTest::newRow("NUL block") << QByteArray(300, '\0') + "\n[TextSet1]\nText--0=x\n";
-    QTest::newRow("torn last line") << QByteArray("[TextSet1]\nText--0=x\nText--1=cut sh");
-}
-
-void TestStore::damagedFileIsKeptAndReplaced() {
-    QFETCH(QByteArray, damage);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    const QByteArray damaged = "[Settings]\nPrefix=Thee\n" + damage;
-    put(path, damaged);
-
-    SettingsStore store(path);
-    QVERIFY(store.loadProblem().contains("damaged"));
-    QCOMPARE(store.read("Settings", "Prefix", "Thou"), QString("Thee")); // what could be read
-    store.write("Settings", "Var1", "new");
-    QVERIFY(store.flush().ok); // not failed for the damage the load met
-
-    const QStringList copies = QDir(dir.path()).entryList({"Jeerkit.ini.damaged-*"});
-    QCOMPARE(copies.size(), 1);
-    QCOMPARE(bytesOf(dir.filePath(copies[0])), damaged);
-    const SettingsStore reread(path);
-    QVERIFY(reread.loadProblem().isEmpty());
-    QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
-}
-
-void TestStore::leftoverSaveLockDoesNotHoldUpSaving_data() {
-    QTest::addColumn<QByteArray>("lock");
-    // Killed between creating the lock and writing its owner, or after a power failure.
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("torn") << QByteArray("123");
-    QTest::newRow("garbage") << QByteArray("not\na lock\n\xff\xfe\n");
-    QTest::newRow("gone owner") << QByteArray("999999999\njeerkit\n\n");
-}
-
-void TestStore::leftoverSaveLockDoesNotHoldUpSaving() {
-    QFETCH(QByteArray, lock);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    put(path + ".saving.lock", lock);
-    SettingsStore store(path);
-    store.write("Settings", "Prefix", "kept");
-    // A fresh leftover lock would otherwise hold the save for 30 s; give it a third of that.
-    auto saving = std::async(std::launch::async, [&store] { return store.flush(); });
-    QVERIFY2(saving.wait_for(std::chrono::seconds(10)) == std::future_status::ready,
-             "the save waited for a lock nobody holds");
-    QVERIFY(saving.get().ok);
-    QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("kept"));
-    QVERIFY(!QFile::exists(path + ".saving.lock"));
-}
-
-void TestStore::fullDiskKeepsOldStore_data() {
-    QTest::addColumn<int>("freeKiB");
-    for (int free : {4, 24, 32, 36, 40})
-        QTest::addRow("%d KiB free", free) << free;
-}
-
-void TestStore::fullDiskKeepsOldStore() {
-    QFETCH(int, freeKiB);
-    QTemporaryDir dir;
-    const QByteArray disk = QFile::encodeName(dir.path());
-    if (::mount("jeerkit-test", disk.constData(), "tmpfs", 0, "size=256k") != 0)
-        QSKIP("no small disk can be mounted here");
-    const auto unmount = qScopeGuard([&disk] { ::umount2(disk.constData(), MNT_DETACH); });
-    const QString path = dir.filePath("Jeerkit.ini");
-    SettingsStore store(path);
-    store.write("Settings", "Prefix", "old");
-    QVERIFY(store.flush().ok);
-    const QByteArray before = bytesOf(path);
-    // About 41 KB, as a full phrase book.
-    for (int n = 1; n <= 30; ++n)
-        for (int e = 0; e < 24; ++e)
-            store.write(QString("TextSet%1").arg(n), QString("Text--%1").arg(e), QString(44, 'p'));
-    QFile filler(dir.filePath("filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    filler.write(QByteArray(QStorageInfo(dir.path()).bytesAvailable() - freeKiB * 1024, 'f'));
-    filler.flush();
-
-    const StoreResult full = store.flush();
-    QVERIFY2(!full.ok && !full.reason.isEmpty(), "a save that did not fit must say so");
-    QCOMPARE(bytesOf(path), before);
-    // Room for one copy and a little: the next save (Retry) goes through at once and says so.
-    QVERIFY(filler.resize(filler.size() - (60 - freeKiB) * 1024));
-    QVERIFY(store.flush().ok);
-    const SettingsStore reread(path);
-    QCOMPARE(reread.read("TextSet30", "Text--23", ""), QString(44, 'p'));
-    QCOMPARE(reread.read("Settings", "Prefix", ""), QString("old"));
-}
-
-void TestStore::oddFileAtStorePath_data() {
-    QTest::addColumn<QString>("kind");
-    for (const char* kind : {"pipe", "link to pipe", "device", "link to device", "17 MB"})
-        QTest::newRow(kind) << QString(kind);
-}
-
-void TestStore::oddFileAtStorePath() {
-    QFETCH(QString, kind);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    const QString node = kind.startsWith("link") ? dir.filePath("node") : path;
-    const QByteArray native = QFile::encodeName(node);
-    // The device is a null device of the test's own: harmless if it were written.
-    if (kind.endsWith("pipe"))
-        QCOMPARE(::mkfifo(native.constData(), 0600), 0);
-    else if (kind.endsWith("device") && ::mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)))
-        QSKIP("no device nodes can be made here");
-    QFile big(path);
-    if (kind == "17 MB")
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(17 << 20));
-    if (node != path)
-        QVERIFY(QFile::link(node, path));
-    struct stat before {};
-    QCOMPARE(::lstat(native.constData(), &before), 0);
-
-    SettingsStore store(path); // a pipe must not hold up the start
-    QVERIFY(!store.loadProblem().isEmpty());
-    store.write("Settings", "Prefix", "x");
-    const StoreResult result = store.flush();
-    if (kind == "17 MB") { // set aside whole, and a store of its own begun
-        QVERIFY(result.ok);
-        const QStringList aside = QDir(dir.path()).entryList({"Jeerkit.ini.damaged-*"});
-        QCOMPARE(aside.size(), 1);
-        QCOMPARE(QFileInfo(dir.filePath(aside[0])).size(), 17 << 20);
-        QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("x"));
-        return;
-    }
-    QVERIFY(!result.ok && result.refused);
-    struct stat after {};
-    QCOMPARE(::lstat(native.constData(), &after), 0);
-    QCOMPARE(after.st_ino, before.st_ino);
-    QCOMPARE(after.st_mode, before.st_mode);
-    QCOMPARE(QFileInfo(path).isSymLink(), node != path);
-}
 
 QTEST_APPLESS_MAIN(TestStore)
 #include "tst_store.moc"

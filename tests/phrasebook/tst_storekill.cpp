@@ -71,35 +71,33 @@ long storedGeneration(const QString& path) {
 class TestStoreKill : public QObject {
     Q_OBJECT
 private slots:
-    void killedSaveLeavesOldOrNew();
-};
-
-void TestStoreKill::killedSaveLeavesOldOrNew() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Jeerkit.ini");
-    QCOMPARE(save(path, 0, 1), 0);
-    long last = 0;
-    for (int round = 1; round <= 50; ++round) {
-        QProcess saver;
-        const long first = round * 1000L;
-        saver.start(QCoreApplication::applicationFilePath(),
-                    {"save", path, QString::number(first), "1000"});
-        // Once it is saving back to back, any moment is in the middle of some save.
-        QVERIFY(saver.waitForStarted() && saver.waitForReadyRead(30000));
-        QThread::msleep(QRandomGenerator::global()->bounded(0, 40));
-        ::kill(pid_t(saver.processId()), SIGKILL);
-        QVERIFY(saver.waitForFinished());
-        long reported = last; // the last generation reported complete
-        for (const QByteArray& line : saver.readAllStandardOutput().split('\n'))
-            reported = line.isEmpty() ? reported : line.toLong();
-        // That one, or the one being written when killed.
-        const long gen = storedGeneration(path);
-        QVERIFY2(
-            gen == reported || gen == (reported == last ? first : reported + 1),
-            qPrintable(QString("round %1: found %2 after %3").arg(round).arg(gen).arg(reported)));
-        last = gen;
+    void killedSaveLeavesOldOrNew() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Jeerkit.ini");
+        QCOMPARE(save(path, 0, 1), 0);
+        long last = 0;
+        for (int round = 1; round <= 50; ++round) {
+            QProcess saver;
+            const long first = round * 1000L;
+            saver.start(QCoreApplication::applicationFilePath(),
+                        {"save", path, QString::number(first), "1000"});
+            // Once it is saving back to back, any moment is in the middle of some save.
+            QVERIFY(saver.waitForStarted() && saver.waitForReadyRead(30000));
+            QThread::msleep(QRandomGenerator::global()->bounded(0, 40));
+            ::kill(pid_t(saver.processId()), SIGKILL);
+            QVERIFY(saver.waitForFinished());
+            long reported = last; // the last generation reported complete
+            for (const QByteArray& line : saver.readAllStandardOutput().split('\n'))
+                reported = line.isEmpty() ? reported : line.toLong();
+            // That one, or the one being written when killed.
+            const long gen = storedGeneration(path);
+            QVERIFY2(gen == reported || gen == (reported == last ? first : reported + 1),
+                     qPrintable(
+                         QString("round %1: found %2 after %3").arg(round).arg(gen).arg(reported)));
+            last = gen;
+        }
     }
-}
+};
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

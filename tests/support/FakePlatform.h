@@ -27,11 +27,9 @@ public:
     std::string unavailableReason() override { return unavailable; }
     platform::WindowId findWindow(const std::vector<std::string>& classes) override {
         calls.push_back({"find", 0});
-        for (const auto& c : classes) {
-            auto it = windows.find(c);
-            if (it != windows.end())
-                return it->second;
-        }
+        for (const auto& c : classes)
+            if (windows.count(c))
+                return windows.at(c);
         return 0;
     }
     void activate(platform::WindowId w) override {

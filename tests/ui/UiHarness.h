@@ -108,3 +108,8 @@ struct Run : StoreFile, UiRun {
 };
 
 } // namespace jk::test
+
+// Every test of the windows works in these.
+using namespace jk;
+using namespace jk::test;
+using namespace Qt::StringLiterals;

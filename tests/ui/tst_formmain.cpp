@@ -8,10 +8,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-using namespace jk;
-using namespace jk::test;
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // One notch down over the box.

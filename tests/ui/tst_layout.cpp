@@ -9,9 +9,7 @@
 
 #include <map>
 
-using namespace jk;
 using namespace jk::controls;
-using namespace jk::test;
 
 class TestLayout : public QObject {
     Q_OBJECT

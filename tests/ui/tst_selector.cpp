@@ -5,10 +5,6 @@
 #include <QAbstractItemView>
 #include <QFocusEvent>
 
-using namespace jk;
-using namespace jk::test;
-using namespace Qt::StringLiterals;
-
 class TestSelector : public QObject {
     Q_OBJECT
 

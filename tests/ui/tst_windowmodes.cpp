@@ -5,10 +5,6 @@
 #include <QCheckBox>
 #include <QLabel>
 
-using namespace jk;
-using namespace jk::test;
-using namespace Qt::StringLiterals;
-
 // A start-up: the stored window size and current set, the window shown, the set current
 // in it and its place.
 struct Start {

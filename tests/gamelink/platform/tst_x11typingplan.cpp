@@ -37,117 +37,110 @@ KeyActions text(std::u32string_view s) {
 
 class TestX11TypingPlan : public QObject {
     Q_OBJECT
-
 private slots:
-    void keysyms_data();
-    void keysyms();
-    void layoutPrefersLowestKeycodeThenFewestModifiers();
-    void withoutSpareKeysOffLayoutCharactersAreSkipped();
-    void spareKeysLowestFirstKeptAndReusedOldestFirst();
-    void reconcileForgetsOverwrittenBindings();
+    // A character and its keysym: "<->" both ways, "->" the keysym typed for a character, "<-" the
+    // character a keysym on the layout stands for (0: none).
+    void keysyms_data() {
+        QTest::addColumn<uint>("character");
+        QTest::addColumn<uint>("keysym");
+        QTest::addColumn<QString>("way");
+        QTest::newRow("a") << 0x61U << 0x61U << "<->";
+        QTest::newRow("euro") << 0x20ACU << 0x10020ACU << "<->";
+        QTest::newRow("emoji") << 0x1F600U << 0x101F600U << "<->";
+        QTest::newRow("C1 control") << 0x85U << 0x1000085U << "->";
+        QTest::newRow("lone surrogate") << 0xD800U << 0x100FFFDU << "->";
+        QTest::newRow("beyond Unicode") << 0x110000U << 0x100FFFDU << "->";
+        QTest::newRow("EuroSign") << 0x20ACU << 0x20ACU << "<-";
+        QTest::newRow("Cyrillic_IO") << 0x401U << 0x6B3U << "<-";
+        QTest::newRow("Lstroke") << 0x141U << 0x1A3U << "<-";
+        QTest::newRow("KP_1 is not the digit") << 0U << 0xFFB1U << "<-";
+        QTest::newRow("dead_grave") << 0U << 0xFE50U << "<-";
+        QTest::newRow("C1 range") << 0U << 0x85U << "<-";
+        QTest::newRow("Unicode surrogate") << 0U << 0x100D800U << "<-";
+    }
+
+    void keysyms() {
+        QFETCH(uint, character);
+        QFETCH(uint, keysym);
+        QFETCH(QString, way);
+        if (way != "<-")
+            QCOMPARE(keysymForCharacter(char32_t(character)), Keysym(keysym));
+        if (way != "->")
+            QCOMPARE(uint(characterForKeysym(Keysym(keysym))), character);
+    }
+
+    void layoutPrefersLowestKeycodeThenFewestModifiers() {
+        KeyboardLayout layout;
+        // The main keyboard's key, not an extra key further up that Wine maps to nothing.
+        layout.addLevel(187, 0, '(');
+        layout.addLevel(18, LevelShift, '(');
+        QCOMPARE(layout.findKeysym('('), (Stroke{18, LevelShift}));
+        QCOMPARE(layout.findCharacter(U'('), (Stroke{18, LevelShift}));
+        layout.addLevel(30, LevelShift | LevelThree, '~');
+        layout.addLevel(30, LevelThree, '~');
+        layout.addLevel(31, 0, '~');
+        QCOMPARE(layout.findKeysym('~'), (Stroke{30, LevelThree}));
+        // Legacy keysyms are found by their character; a keypad digit is not the digit.
+        layout.addLevel(26, LevelThree, 0x20AC); // EuroSign
+        layout.addLevel(38, 0, 0x6C6);           // Cyrillic_ef
+        layout.addLevel(90, 0, 0xFFB1);          // KP_1
+        QCOMPARE(layout.findCharacter(U'€'), (Stroke{26, LevelThree}));
+        QCOMPARE(layout.findCharacter(U'ф'), (Stroke{38, 0}));
+        QVERIFY(!layout.findCharacter(U'1'));
+        QCOMPARE(layout.baseKeysym(31), Keysym('~'));
+        QCOMPARE(layout.baseKeysym(18), NoKeysym);
+    }
+
+    void withoutSpareKeysOffLayoutCharactersAreSkipped() {
+        const KeyboardLayout layout = usLike(0);
+        SpareKeys spares;
+        spares.reconcile(layout);
+        std::vector<KeyEvent> events;
+        for (const TypingChunk& chunk : planTyping(text(U"aéb"), layout, spares))
+            events.insert(events.end(), chunk.events.begin(), chunk.events.end());
+        QCOMPARE(events, (std::vector<KeyEvent>{{10, true}, {10, false}, {11, true}, {11, false}}));
+    }
+
+    void spareKeysLowestFirstKeptAndReusedOldestFirst() {
+        const KeyboardLayout layout = usLike(5);
+        SpareKeys spares;
+        spares.reconcile(layout);
+        const auto first = planTyping(text(U"é€ж"), layout, spares); // € is on AltGr
+        QCOMPARE(first[0].bindings, (std::vector<Binding>{{200, 0xE9}, {201, 0x1000436}}));
+        const auto second = planTyping(text(U"жéü"), layout, spares);
+        QCOMPARE(second[0].bindings, (std::vector<Binding>{{202, 0xFC}}));
+        QCOMPARE(spares.boundKeycodes(), (std::vector<Keycode>{202, 201, 200}));
+        // For a program under Wine only the lowest few empty keycodes serve.
+        SpareKeys few;
+        few.reconcile(layout, 2);
+        QVERIFY(few.spareCount() == 2 && few.isSpare(201) && !few.isSpare(202));
+        // With every spare key taken, the one used longest ago is bound anew.
+        planTyping(text(U"éü"), layout, few); // é on 200, ü on 201
+        planTyping(text(U"é"), layout, few);  // é used last
+        QCOMPARE(planTyping(text(U"ö"), layout, few)[0].bindings,
+                 (std::vector<Binding>{{201, 0xF6}}));
+        QCOMPARE(few.keycodeFor(0xE9), std::optional<Keycode>(200));
+        few.forgetBindings();
+        QVERIFY(!few.hasBindings() && !few.keycodeFor(0xE9));
+    }
+
+    void reconcileForgetsOverwrittenBindings() {
+        const KeyboardLayout layout = usLike(3);
+        SpareKeys spares;
+        spares.reconcile(layout);
+        planTyping(text(U"éü"), layout, spares); // é on 200, ü on 201
+        // The keymap read back: é still bound, ü's key given a meaning by someone else, 202 empty.
+        KeyboardLayout after;
+        after.addLevel(200, 0, 0xE9);
+        after.addLevel(200, LevelShift, 0xE9);
+        after.addLevel(201, 0, 0x1008FF11); // a volume key now
+        after.addEmptyKeycode(202);
+        spares.reconcile(after);
+        QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(200));
+        QVERIFY(!spares.keycodeFor(0xFC) && !spares.isSpare(201) && spares.isSpare(202));
+        QCOMPARE(spares.boundKeycodes(), std::vector<Keycode>{200});
+    }
 };
-
-// A character and its keysym: "<->" both ways, "->" the keysym typed for a character, "<-" the
-// character a keysym on the layout stands for (0: none).
-void TestX11TypingPlan::keysyms_data() {
-    QTest::addColumn<uint>("character");
-    QTest::addColumn<uint>("keysym");
-    QTest::addColumn<QString>("way");
-    QTest::newRow("a") << 0x61U << 0x61U << "<->";
-    QTest::newRow("euro") << 0x20ACU << 0x10020ACU << "<->";
-    QTest::newRow("emoji") << 0x1F600U << 0x101F600U << "<->";
-    QTest::newRow("C1 control") << 0x85U << 0x1000085U << "->";
-    QTest::newRow("lone surrogate") << 0xD800U << 0x100FFFDU << "->";
-    QTest::newRow("beyond Unicode") << 0x110000U << 0x100FFFDU << "->";
-    QTest::newRow("EuroSign") << 0x20ACU << 0x20ACU << "<-";
-    QTest::newRow("Cyrillic_IO") << 0x401U << 0x6B3U << "<-";
-    QTest::newRow("Lstroke") << 0x141U << 0x1A3U << "<-";
-    QTest::newRow("KP_1 is not the digit") << 0U << 0xFFB1U << "<-";
-    QTest::newRow("dead_grave") << 0U << 0xFE50U << "<-";
-    QTest::newRow("C1 range") << 0U << 0x85U << "<-";
-    QTest::newRow("Unicode surrogate") << 0U << 0x100D800U << "<-";
-}
-
-void TestX11TypingPlan::keysyms() {
-    QFETCH(uint, character);
-    QFETCH(uint, keysym);
-    QFETCH(QString, way);
-    if (way != "<-")
-        QCOMPARE(keysymForCharacter(char32_t(character)), Keysym(keysym));
-    if (way != "->")
-        QCOMPARE(uint(characterForKeysym(Keysym(keysym))), character);
-}
-
-void TestX11TypingPlan::layoutPrefersLowestKeycodeThenFewestModifiers() {
-    KeyboardLayout layout;
-    // The main keyboard's key, not an extra key further up that Wine maps to nothing.
-    layout.addLevel(187, 0, '(');
-    layout.addLevel(18, LevelShift, '(');
-    QCOMPARE(layout.findKeysym('('), (Stroke{18, LevelShift}));
-    QCOMPARE(layout.findCharacter(U'('), (Stroke{18, LevelShift}));
-    layout.addLevel(30, LevelShift | LevelThree, '~');
-    layout.addLevel(30, LevelThree, '~');
-    layout.addLevel(31, 0, '~');
-    QCOMPARE(layout.findKeysym('~'), (Stroke{30, LevelThree}));
-    // Legacy keysyms are found by their character; a keypad digit is not the digit.
-    layout.addLevel(26, LevelThree, 0x20AC); // EuroSign
-    layout.addLevel(38, 0, 0x6C6);           // Cyrillic_ef
-    layout.addLevel(90, 0, 0xFFB1);          // KP_1
-    QCOMPARE(layout.findCharacter(U'€'), (Stroke{26, LevelThree}));
-    QCOMPARE(layout.findCharacter(U'ф'), (Stroke{38, 0}));
-    QVERIFY(!layout.findCharacter(U'1'));
-    QCOMPARE(layout.baseKeysym(31), Keysym('~'));
-    QCOMPARE(layout.baseKeysym(18), NoKeysym);
-}
-
-void TestX11TypingPlan::withoutSpareKeysOffLayoutCharactersAreSkipped() {
-    const KeyboardLayout layout = usLike(0);
-    SpareKeys spares;
-    spares.reconcile(layout);
-    std::vector<KeyEvent> events;
-    for (const TypingChunk& chunk : planTyping(text(U"aéb"), layout, spares))
-        events.insert(events.end(), chunk.events.begin(), chunk.events.end());
-    QCOMPARE(events, (std::vector<KeyEvent>{{10, true}, {10, false}, {11, true}, {11, false}}));
-}
-
-void TestX11TypingPlan::spareKeysLowestFirstKeptAndReusedOldestFirst() {
-    const KeyboardLayout layout = usLike(5);
-    SpareKeys spares;
-    spares.reconcile(layout);
-    const auto first = planTyping(text(U"é€ж"), layout, spares); // € is on AltGr
-    QCOMPARE(first[0].bindings, (std::vector<Binding>{{200, 0xE9}, {201, 0x1000436}}));
-    const auto second = planTyping(text(U"жéü"), layout, spares);
-    QCOMPARE(second[0].bindings, (std::vector<Binding>{{202, 0xFC}}));
-    QCOMPARE(spares.boundKeycodes(), (std::vector<Keycode>{202, 201, 200}));
-    // For a program under Wine only the lowest few empty keycodes serve.
-    SpareKeys few;
-    few.reconcile(layout, 2);
-    QVERIFY(few.spareCount() == 2 && few.isSpare(201) && !few.isSpare(202));
-    // With every spare key taken, the one used longest ago is bound anew.
-    planTyping(text(U"éü"), layout, few); // é on 200, ü on 201
-    planTyping(text(U"é"), layout, few);  // é used last
-    QCOMPARE(planTyping(text(U"ö"), layout, few)[0].bindings, (std::vector<Binding>{{201, 0xF6}}));
-    QCOMPARE(few.keycodeFor(0xE9), std::optional<Keycode>(200));
-    few.forgetBindings();
-    QVERIFY(!few.hasBindings() && !few.keycodeFor(0xE9));
-}
-
-void TestX11TypingPlan::reconcileForgetsOverwrittenBindings() {
-    const KeyboardLayout layout = usLike(3);
-    SpareKeys spares;
-    spares.reconcile(layout);
-    planTyping(text(U"éü"), layout, spares); // é on 200, ü on 201
-    // The keymap read back: é still bound, ü's key given a meaning by someone else, 202 empty.
-    KeyboardLayout after;
-    after.addLevel(200, 0, 0xE9);
-    after.addLevel(200, LevelShift, 0xE9);
-    after.addLevel(201, 0, 0x1008FF11); // a volume key now
-    after.addEmptyKeycode(202);
-    spares.reconcile(after);
-    QCOMPARE(spares.keycodeFor(0xE9), std::optional<Keycode>(200));
-    QVERIFY(!spares.keycodeFor(0xFC) && !spares.isSpare(201) && spares.isSpare(202));
-    QCOMPARE(spares.boundKeycodes(), std::vector<Keycode>{200});
-}
 
 QTEST_GUILESS_MAIN(TestX11TypingPlan)
 #include "tst_x11typingplan.moc"
