@@ -1,16 +1,12 @@
 #include "Harness.h"
 
-#include "phrasebook/SettingsStore.h"
-
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -23,14 +19,11 @@ Display* dpy() {
     return d;
 }
 
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
 // Errors about windows that may be gone are answers here. Scoped: the backend under test, in
 // the same process, meets Xlib's default handler if it lets an error through.
 struct Quiet {
-    XErrorHandler previous = (XSync(dpy(), False), XSetErrorHandler(ignoreErrors));
+    XErrorHandler previous =
+        (XSync(dpy(), False), XSetErrorHandler([](Display*, XErrorEvent*) { return 0; }));
     ~Quiet() { XSync(dpy(), False), XSetErrorHandler(previous); }
 };
 
@@ -225,6 +218,11 @@ void queueEscape(std::uint64_t window) {
     XSendEvent(dpy(), Window(window), False, KeyPressMask, &event);
 }
 
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 std::string wineUnavailableReason() {
     if (std::string(JK_WINE64_EXE).empty())
         return "built without wine64 or the MinGW-w64 cross compiler";
@@ -253,9 +251,7 @@ PeerProcess::PeerProcess(const std::string& windowClass, const std::string& titl
             return QFile::exists(ready) || process_.state() == QProcess::NotRunning;
         },
         std::chrono::seconds(60));
-    QFile file(ready);
-    if (file.open(QIODevice::ReadOnly))
-        window_ = file.readAll().trimmed().toULongLong(nullptr, 16);
+    window_ = fileBytes(ready).trimmed().toULongLong(nullptr, 16);
     // Found the way the game link finds windows: the window manager, if any, has taken it on
     // (WM_STATE) and lists it.
     const auto findable = [&] {
@@ -346,31 +342,9 @@ std::uint64_t ProgramProcess::waitForWindow(const QString& title, bool exact) {
     return found;
 }
 
-std::uint64_t ProgramProcess::waitForSwitch(std::uint64_t previous) {
-    std::uint64_t found = 0;
-    waitUntil([&] {
-        const auto shown = viewableWindowsOf(pid());
-        found = shown.size() == 1 && shown[0] != previous ? shown[0] : 0;
-        return found != 0;
-    });
-    return found;
-}
-
 platform::Platform& desktop() {
     static const std::unique_ptr<platform::Platform> backend = platform::createPlatform();
     return *backend;
-}
-
-void ProgramProcess::clickClient(std::uint64_t window, int x, int y) {
-    movePointer(window, x, y);
-    roundTrip(window); // an enter event before the press
-    clickHere();
-}
-
-int ProgramProcess::waitForExit(int timeoutMs) {
-    if (running() && !process_.waitForFinished(timeoutMs))
-        return -1;
-    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
 
 QString ProgramProcess::saved(const QString& section, const QString& key) {
@@ -378,9 +352,7 @@ QString ProgramProcess::saved(const QString& section, const QString& key) {
         return SettingsStore(storePath()).read(section, key, QStringLiteral("<missing>"));
     if (registry_.isEmpty() &&
         runWine({"regedit", "/E", windowsPath(configHome_ + "/saved.reg"), Branch})) {
-        QFile file(configHome_ + "/saved.reg");
-        file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll().mid(2);
+        const QByteArray bytes = fileBytes(configHome_ + "/saved.reg").mid(2);
         const QString text = QString::fromUtf16(
             reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
         const QRegularExpression value(R"re(^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$)re");

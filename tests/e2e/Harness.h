@@ -72,6 +72,7 @@ inline bool programUnderWine() {
     return qEnvironmentVariable("JK_WINE") == "all";
 }
 std::string wineUnavailableReason();
+QByteArray fileBytes(const QString& path); // empty if unreadable
 
 // The test's own backend, for typing and activating as the player would.
 platform::Platform& desktop();
@@ -87,10 +88,7 @@ public:
     bool started() const { return window_ != 0; }
     const std::string& error() const { return error_; }
     std::uint64_t window() const { return window_; } // under Wine its HWND
-    std::string record() const {
-        QFile file(dir_.filePath("record"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    }
+    std::string record() const { return fileBytes(dir_.filePath("record")).toStdString(); }
     std::size_t recordSize() const { return record().size(); }
     // The record from byte `from` on, once it ends with marker (or the wait runs out).
     std::string waitForText(std::size_t from, std::string_view marker,
@@ -117,17 +115,22 @@ public:
     bool start(const QString& title = QStringLiteral("Jeerkit 2.0"));
     std::uint64_t window() const { return window_; }
     std::uint64_t waitForWindow(const QString& title, bool exact = false);
-    // The one window shown once `previous` has gone.
-    std::uint64_t waitForSwitch(std::uint64_t previous);
     qint64 pid() const { return process_.processId(); }
     bool running() const { return process_.state() != QProcess::NotRunning; }
-    void clickClient(std::uint64_t window, int x, int y);
+    void clickClient(std::uint64_t window, int x, int y) { // an enter event before the press
+        movePointer(window, x, y), roundTrip(window), clickHere();
+    }
     // Key-string syntax, into whatever has the focus.
     void type(const QString& keys) { desktop().type(ParseKeyString(keys)); }
     void activate(std::uint64_t window) { desktop().activate(window); }
     bool hasFocus(std::uint64_t window) { return desktop().hasFocus(window); }
     void signal(int signalNumber) { ::kill(pid_t(pid()), signalNumber); }
-    int waitForExit(int timeoutMs = 60000); // the exit code; -1 if it did not end or crashed
+    int waitForExit(int timeoutMs = 60000) { // the exit code; -1 if it did not end or crashed
+        const bool ended = !running() || process_.waitForFinished(timeoutMs);
+        return ended && process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+    int terminate() { return signal(SIGTERM), waitForExit(); }
+    int close() { return closeWindow(window_), waitForExit(); } // as the player closes it
     QString errorOutput() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
     // A stored value after the program ended.
     QString saved(const QString& section, const QString& key);

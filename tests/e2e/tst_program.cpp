@@ -5,7 +5,6 @@
 #include "Harness.h"
 
 #include "phrasebook/SettingsLayout.h"
-#include "phrasebook/SettingsStore.h"
 #include "ui/ControlTable.h"
 
 #include <QDir>
@@ -13,7 +12,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <csignal>
 #include <sys/stat.h>
 #include <utility>
 
@@ -70,9 +68,7 @@ QString saidInFrames(const TableLine& line) {
     return out;
 }
 
-QString titleOf(int size) {
-    return size == 2 ? "Jeerkit " : size == 3 ? "Jeerkit" : "Jeerkit 2.0";
-}
+const QStringList Titles = {"", "Jeerkit 2.0", "Jeerkit ", "Jeerkit"}; // by window size
 
 // Clicks the middle of a control of the window of that size (1 main, 2 small, 3 tiny), where
 // the window's table places it; at the left end for a check box.
@@ -121,16 +117,11 @@ struct Session {
             QProcess::execute("xdotool",
                               {"windowmove", "--sync", QString::number(game.window()), "0", "650"});
         prepare(program, size);
-        if (!program.start(titleOf(size)))
+        if (!program.start(Titles[size]))
             return qWarning() << "Jeerkit showed no window:" << program.errorOutput(), false;
         return true;
     }
 };
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The message box (titled "Jeerkit") closed with Enter. Keys are held off the program's windows
 // for a moment after a line, so that keys still on their way never land in a phrase.
@@ -207,8 +198,7 @@ private slots:
         QVERIFY2(curse.contains(thou), qPrintable(curse));
 
         // Closing saves every set, the window size with them, and gives the keymap back.
-        closeWindow(program.window());
-        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.close(), 0);
         QCOMPARE(program.saved(layout::Settings, layout::WindowSize), QString::number(size));
         QCOMPARE(program.saved(layout::Settings, layout::var(1)), LineVars[0]);
         for (int e = 0; e < lines.size(); ++e)
@@ -229,8 +219,7 @@ private slots:
         QVERIFY(waitUntil([&] { return !program.hasFocus(program.window()); }));
         click(program, program.window(), 1, "Command2", 4);
         QCOMPARE(game.waitForText(from, ": bows\n", 10s), std::string("`wave\n: bows\n"));
-        program.signal(SIGTERM);
-        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.terminate(), 0);
     }
 
     void gameClasses_data() {
@@ -261,8 +250,7 @@ private slots:
         }
         for (std::size_t g = 0; g < games.size(); ++g)
             QVERIFY(int(g) == receiver || games[g]->record().empty());
-        closeWindow(program.window());
-        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.close(), 0);
     }
 
     void alwaysOnTopThroughSwitching() {
@@ -277,9 +265,13 @@ private slots:
         // Main -> small -> tiny -> main: each window shown keeps the choice.
         std::uint64_t shown = main;
         for (int size : {1, 2, 3}) {
-            click(program, shown, size, "Command3");
-            shown = program.waitForSwitch(shown);
-            QVERIFY(shown != 0 && waitUntil([&] { return isAbove(shown); }));
+            const std::uint64_t previous = std::exchange(shown, 0);
+            click(program, previous, size, "Command3");
+            QVERIFY(waitUntil([&] { // the one window shown once the previous has gone
+                const auto windows = viewableWindowsOf(program.pid());
+                shown = windows.size() == 1 && windows[0] != previous ? windows[0] : 0;
+                return shown != 0 && isAbove(shown);
+            }));
         }
         closeWindow(shown);
         QCOMPARE(program.waitForExit(), 0);
@@ -309,8 +301,7 @@ private slots:
             QVERIFY(waitUntil([&] { return program.hasFocus(game.window()); }));
         else
             game.waitForText(from, "`tick`\n", 10s);
-        program.signal(SIGTERM);
-        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.terminate(), 0);
         // The line arrived whole or not at all; the Escape typed now comes after all of it.
         program.type("{ESC}");
         const QString got = QString::fromStdString(game.waitForText(from, "<Escape>", 10s));
@@ -389,8 +380,7 @@ private slots:
         ProgramProcess third(first.configHome());
         QVERIFY(third.start());
         QVERIFY(waitUntil([&] { return keymapDump() == keymapBefore; }));
-        third.signal(SIGTERM);
-        QCOMPARE(third.waitForExit(), 0);
+        QCOMPARE(third.terminate(), 0);
         QCOMPARE(third.saved("TextSet1", layout::text(0)), u"typed, then killed"_s);
     }
 
@@ -473,8 +463,7 @@ private slots:
             QCOMPARE(got.size(), std::size_t(100001));
             QVERIFY(QString::fromStdString(got) == text + u'\n');
             // Kept whole in the window and written back whole at the end.
-            program.signal(SIGTERM);
-            QCOMPARE(program.waitForExit(), 0);
+            QCOMPARE(program.terminate(), 0);
             QVERIFY(program.saved("TextSet1", layout::text(20)) == text);
             return;
         }
@@ -489,8 +478,7 @@ private slots:
         } else if (event == MidLine::OwnButton) {
             click(program, program.window(), 1, "Command2", 1);
         } else {
-            program.signal(SIGTERM);
-            QCOMPARE(program.waitForExit(), 0);
+            QCOMPARE(program.terminate(), 0);
         }
         if (event != MidLine::Terminate) { // typing stops and says so in a box, taking the focus
             QVERIFY(waitUntil([&] {
@@ -514,10 +502,8 @@ private slots:
                          sent == "! Help!\n: bows\n",
                      sent.c_str());
         }
-        if (event != MidLine::Terminate) {
-            program.signal(SIGTERM);
-            QCOMPARE(program.waitForExit(), 0);
-        }
+        if (event != MidLine::Terminate)
+            QCOMPARE(program.terminate(), 0);
         // The line was cut before its Enter, and at most a slice of it went elsewhere.
         QVERIFY(cut.size() < 100000 && cut.find('\n') == std::string::npos);
         if (other) {
@@ -540,8 +526,7 @@ private slots:
         QCOMPARE(textProperty(about, "WM_NAME"), std::string());
         program.type("%o");
         QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 1; }));
-        program.signal(SIGTERM);
-        QCOMPARE(program.waitForExit(), 0);
+        QCOMPARE(program.terminate(), 0);
     }
 };
 

@@ -9,9 +9,6 @@
 
 #include <QtTest>
 
-#include <csignal>
-#include <thread>
-
 using namespace jk::e2e;
 using jk::platform::KeyAction;
 using jk::platform::NamedKey;

@@ -26,7 +26,6 @@
 #include <map>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <poll.h>
 
@@ -90,9 +89,6 @@ int main(int argc, char** argv) {
     XClassHint classHint{instance.data(), windowClass.data()};
     XSetClassHint(d, w, &classHint);
     XStoreName(d, w, title.c_str());
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False),
-                    XInternAtom(d, "UTF8_STRING", False), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
     XWMHints hints{};
     hints.flags = InputHint;
     hints.input = True;

@@ -47,18 +47,15 @@ static int fail(const char* what) {
     return 1;
 }
 
-/* "/tmp/x" -> "Z:\tmp\x"; other paths as they are. */
-static wchar_t* windowsPath(const wchar_t* path) {
+/* "/tmp/x" -> "Z:\tmp\x"; other paths as they are; suffix appended. */
+static wchar_t* windowsPath(const wchar_t* path, const wchar_t* suffix) {
     const size_t n = wcslen(path);
-    wchar_t* out = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 3) * sizeof(wchar_t));
-    size_t o = 0;
-    if (path[0] == L'/') {
-        out[o++] = L'Z';
-        out[o++] = L':';
-    }
+    wchar_t* out = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 3 + wcslen(suffix)) * sizeof *out);
+    lstrcpyW(out, path[0] == L'/' ? L"Z:" : L"");
+    size_t o = wcslen(out);
     for (size_t i = 0; i < n; ++i)
         out[o++] = path[i] == L'/' ? L'\\' : path[i];
-    out[o] = 0;
+    lstrcpyW(out + o, suffix);
     return out;
 }
 
@@ -74,68 +71,30 @@ static void writeText(const char* text) {
     writeRecord(text, (DWORD)lstrlenA(text));
 }
 
-static void writeCodePoint(unsigned long c) {
-    char out[4];
-    DWORD n = 0;
-    if (c < 0x80) {
-        out[n++] = (char)c;
-    } else if (c < 0x800) {
-        out[n++] = (char)(0xC0 | (c >> 6));
-        out[n++] = (char)(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out[n++] = (char)(0xE0 | (c >> 12));
-        out[n++] = (char)(0x80 | ((c >> 6) & 0x3F));
-        out[n++] = (char)(0x80 | (c & 0x3F));
-    } else {
-        out[n++] = (char)(0xF0 | (c >> 18));
-        out[n++] = (char)(0x80 | ((c >> 12) & 0x3F));
-        out[n++] = (char)(0x80 | ((c >> 6) & 0x3F));
-        out[n++] = (char)(0x80 | (c & 0x3F));
-    }
-    writeRecord(out, n);
-}
-
-static void markBackground(void) {
+/* A character, a surrogate pair joined, as UTF-8; control characters other than Enter dropped. */
+static void onChar(WPARAM c) {
+    const WCHAR pair[2] = {highSurrogate, (WCHAR)c};
+    const BOOL low = c >= 0xDC00 && c <= 0xDFFF;
+    char out[8];
+    highSurrogate = c >= 0xD800 && c <= 0xDBFF ? (WCHAR)c : 0;
+    if (highSurrogate != 0 || (low && pair[0] == 0) || (c != L'\r' && (c < 0x20 || c == 0x7F)))
+        return;
     if (GetForegroundWindow() != mainWindow)
         writeText("<Background>");
-}
-
-static void onChar(WPARAM c) {
-    if (c >= 0xD800 && c <= 0xDBFF) {
-        highSurrogate = (WCHAR)c;
-        return;
-    }
-    if (c >= 0xDC00 && c <= 0xDFFF) {
-        if (highSurrogate != 0) {
-            markBackground();
-            writeCodePoint(0x10000 + (((unsigned long)highSurrogate - 0xD800) << 10) +
-                           ((unsigned long)c - 0xDC00));
-        }
-        highSurrogate = 0;
-        return;
-    }
-    highSurrogate = 0;
-    if (c == L'\r') {
-        markBackground();
+    if (c == L'\r')
         writeText("\n");
-    } else if (c >= 0x20 && c != 0x7F) {
-        markBackground();
-        writeCodePoint((unsigned long)c);
-    }
+    else
+        writeRecord(out, (DWORD)WideCharToMultiByte(CP_UTF8, 0, low ? pair : pair + 1, low ? 2 : 1,
+                                                    out, sizeof out, NULL, NULL));
 }
 
 static BOOL writeReady(HWND window) {
-    wchar_t* path = windowsPath(readyPath);
-    const size_t n = wcslen(path);
-    wchar_t* part = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 6) * sizeof(wchar_t));
+    wchar_t *path = windowsPath(readyPath, L""), *part = windowsPath(readyPath, L".part");
+    HANDLE file =
+        CreateFileW(part, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    BOOL ok = file != INVALID_HANDLE_VALUE;
     char text[32];
     DWORD written = 0;
-    BOOL ok;
-    HANDLE file;
-    lstrcpyW(part, path);
-    lstrcatW(part, L".part");
-    file = CreateFileW(part, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ok = file != INVALID_HANDLE_VALUE;
     if (ok) {
         wsprintfA(text, "0x%Ix\n", (ULONG_PTR)window);
         ok = WriteFile(file, text, (DWORD)lstrlenA(text), &written, NULL);
@@ -148,9 +107,7 @@ static BOOL writeReady(HWND window) {
 }
 
 static void announceWhenForeground(HWND window) {
-    if (announced)
-        return;
-    if (GetForegroundWindow() != window && GetTickCount() - startTicks < 10000)
+    if (announced || (GetForegroundWindow() != window && GetTickCount() - startTicks < 10000))
         return;
     announced = TRUE;
     KillTimer(window, readyTimer);
@@ -182,28 +139,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     const wchar_t* outPath = NULL;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    WNDCLASSEXW wc;
+    const wchar_t* names[4] = {L"--class", L"--title", L"--out", L"--ready"};
+    const wchar_t** values[4] = {&windowClass, &title, &outPath, &readyPath};
     MSG message;
     (void)previous;
     (void)commandLine;
     (void)show;
 
     for (int i = 1; argv != NULL && i < argc; i += 2) {
-        if (i + 1 >= argc)
+        int k = 0;
+        while (k < 4 && lstrcmpW(argv[i], names[k]) != 0)
+            ++k;
+        if (k == 4 || i + 1 >= argc)
             return 2;
-        if (lstrcmpW(argv[i], L"--class") == 0)
-            windowClass = argv[i + 1];
-        else if (lstrcmpW(argv[i], L"--title") == 0)
-            title = argv[i + 1];
-        else if (lstrcmpW(argv[i], L"--out") == 0)
-            outPath = argv[i + 1];
-        else if (lstrcmpW(argv[i], L"--ready") == 0)
-            readyPath = argv[i + 1];
-        else
-            return 2;
+        *values[k] = argv[i + 1];
     }
     if (outPath != NULL) {
-        wchar_t* path = windowsPath(outPath);
+        wchar_t* path = windowsPath(outPath, L"");
         record = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
         HeapFree(GetProcessHeap(), 0, path);
@@ -211,13 +163,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
             return fail("cannot write the record");
     }
 
-    ZeroMemory(&wc, sizeof wc);
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = windowClass;
+    WNDCLASSEXW wc = {.cbSize = sizeof wc,
+                      .lpfnWndProc = windowProc,
+                      .hInstance = instance,
+                      .hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW),
+                      .hbrBackground = (HBRUSH)(COLOR_WINDOW + 1),
+                      .lpszClassName = windowClass};
     if (!RegisterClassExW(&wc))
         return fail("cannot register the window class");
     mainWindow = CreateWindowExW(0, windowClass, title, WS_OVERLAPPEDWINDOW, 0, 600, 400, 200, NULL,
