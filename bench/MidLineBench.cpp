@@ -1,7 +1,7 @@
 #include "MidLineBench.h"
 
 #include "Harness.h"
-#include "phrasebook/SettingsStore.h"
+#include "Session.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -31,20 +31,11 @@ QString longLine(bool offLayout) {
 bool startLine(e2e::PeerProcess& game, e2e::ProgramProcess& program, const QString& text) {
     if (!game.started())
         return false;
-    SettingsStore& store = program.store();
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Text--0"), text);
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Enter-0"), QStringLiteral("1"));
-    store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("10500"));
-    store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
-    store.flush();
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("windowmove"), QStringLiteral("--sync"),
-                       QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
-    if (!program.start())
+    if (!startWithEntry1(game, program, text))
         return false;
-    QThread::msleep(300);
     const std::size_t from = game.recordSize();
-    program.clickClient(program.window(), 6 + 11, 66 + 10);
+    const QPoint button = sendButton1();
+    program.clickClient(program.window(), button.x(), button.y());
     QElapsedTimer waited;
     waited.start();
     while (game.recordSize() < from + 2000 && waited.elapsed() < 20000)
@@ -86,8 +77,7 @@ void focusChange(Row& row, std::size_t& strayMax) {
 // From the SIGTERM to the program's exit, mid-line.
 void terminate(Row& row, bool offLayout, int& unclean) {
     e2e::PeerProcess game("Ultima Online", "Stand-in game",
-                          offLayout ? QStringList{"--no-ping"}
-                                    : QStringList());
+                          offLayout ? QStringList{"--no-ping"} : QStringList());
     e2e::ProgramProcess program;
     if (!startLine(game, program, longLine(offLayout)))
         return;

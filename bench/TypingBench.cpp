@@ -1,6 +1,7 @@
 #include "TypingBench.h"
 
 #include "Harness.h"
+#include "Session.h"
 #include "StoreBench.h"
 #include "gamelink/KeyString.h"
 #include "gamelink/platform/Platform.h"
@@ -195,27 +196,17 @@ Row clickToLastKey(int repeats, int frameMs, int style) {
     // A store whose entry 1 is the line, and the main window placed clear of the game's window.
     e2e::ProgramProcess program;
     const QString text = asciiText(76, 7);
-    SettingsStore& store = program.store();
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Text--0"), text);
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Style-0"), QString::number(style));
-    store.write(QStringLiteral("TextSet1"), QStringLiteral("Enter-0"), QStringLiteral("1"));
-    store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("10500"));
-    store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
-    store.flush();
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("windowmove"), QStringLiteral("--sync"),
-                       QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
-    if (!program.start()) {
+    if (!startWithEntry1(game, program, text, style)) {
         row.note = QStringLiteral("skipped: Jeerkit's window did not show");
         return row;
     }
-    QThread::msleep(300);
     const QString said = style == 1 ? QStringLiteral("[emote]") : QStringLiteral("[say]");
     const QByteArray expected = ((frameMs > 0 ? said : prefix) + text + u'\n').toUtf8();
     int wrong = 0;
     for (int r = 0; r < repeats; ++r) {
-        e2e::movePointer(program.window(), 6 + 11, 66 + 10);
-        QThread::msleep(150); // the pointer has arrived; only the click is timed
+        const QPoint button = sendButton1();
+        e2e::movePointer(program.window(), button.x(), button.y());
+        e2e::roundTrip(program.window()); // the pointer has arrived; only the click is timed
         const std::size_t from = game.recordSize();
         QElapsedTimer timer;
         timer.start();

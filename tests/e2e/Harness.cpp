@@ -82,7 +82,7 @@ std::string keymapDump() {
         while (last >= 0 && map[k * perKey + last] == NoSymbol)
             --last;
         for (int i = 0; i <= last; ++i)
-            dump += " " + std::to_string(map[k * perKey + i]);
+            dump.append(" ").append(std::to_string(map[k * perKey + i]));
         dump += "\n";
     }
     XFree(map);

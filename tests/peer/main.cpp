@@ -55,7 +55,9 @@ std::string keyText(XIC ic, XKeyEvent event) {
                token + ">";
     if (ks == XK_Return || ks == XK_KP_Enter)
         return "\n";
-    return printable ? text : "<" + std::string(event.state & ShiftMask ? "S-" : "") + token + ">";
+    if (printable)
+        return text;
+    return std::string("<").append(event.state & ShiftMask ? "S-" : "").append(token).append(">");
 }
 
 } // namespace

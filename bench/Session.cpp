@@ -1,0 +1,31 @@
+#include "Session.h"
+
+#include "phrasebook/SettingsStore.h"
+#include "ui/ControlTable.h"
+
+#include <QProcess>
+
+namespace jk::bench {
+
+bool startWithEntry1(e2e::PeerProcess& game, e2e::ProgramProcess& program, const QString& text,
+                     int style) {
+    SettingsStore& store = program.store();
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Text--0"), text);
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Style-0"), QString::number(style));
+    store.write(QStringLiteral("TextSet1"), QStringLiteral("Enter-0"), QStringLiteral("1"));
+    store.write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("10500"));
+    store.write(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("1500"));
+    store.flush();
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("windowmove"), QStringLiteral("--sync"),
+                       QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
+    return program.start() && e2e::roundTrip(program.window());
+}
+
+QPoint sendButton1() {
+    const controls::Rect r = controls::rect(controls::mainWindow(), "Command2", 0);
+    return {(r.left + r.width / 2) / controls::TwipsPerPixel,
+            (r.top + r.height / 2) / controls::TwipsPerPixel};
+}
+
+} // namespace jk::bench
