@@ -34,7 +34,7 @@ bool startLine(e2e::PeerProcess& game, e2e::ProgramProcess& program, const QStri
     if (!startWithEntry1(game, program, text))
         return false;
     const std::size_t from = game.recordSize();
-    const QPoint button = sendButton1();
+    const QPoint button = e2e::clickPoint(controls::mainWindow(), "Command2", 0);
     program.clickClient(program.window(), button.x(), button.y());
     QElapsedTimer waited;
     waited.start();

@@ -1,7 +1,6 @@
 #include "Session.h"
 
 #include "phrasebook/SettingsStore.h"
-#include "ui/ControlTable.h"
 
 #include <QProcess>
 
@@ -20,12 +19,6 @@ bool startWithEntry1(e2e::PeerProcess& game, e2e::ProgramProcess& program, const
                       {QStringLiteral("windowmove"), QStringLiteral("--sync"),
                        QString::number(game.window()), QStringLiteral("0"), QStringLiteral("650")});
     return program.start() && e2e::roundTrip(program.window());
-}
-
-QPoint sendButton1() {
-    const controls::Rect r = controls::rect(controls::mainWindow(), "Command2", 0);
-    return {(r.left + r.width / 2) / controls::TwipsPerPixel,
-            (r.top + r.height / 2) / controls::TwipsPerPixel};
 }
 
 } // namespace jk::bench

@@ -204,7 +204,7 @@ Row clickToLastKey(int repeats, int frameMs, int style) {
     const QByteArray expected = ((frameMs > 0 ? said : prefix) + text + u'\n').toUtf8();
     int wrong = 0;
     for (int r = 0; r < repeats; ++r) {
-        const QPoint button = sendButton1();
+        const QPoint button = e2e::clickPoint(controls::mainWindow(), "Command2", 0);
         e2e::movePointer(program.window(), button.x(), button.y());
         e2e::roundTrip(program.window()); // the pointer has arrived; only the click is timed
         const std::size_t from = game.recordSize();

@@ -88,11 +88,10 @@ BuiltControls::BuiltControls(QWidget& window, const controls::Window& table) {
     std::vector<std::pair<int, QWidget*>> order;
     for (const Control& row : table.controls) {
         for (int index = row.first; index <= row.last; ++index) {
-            const QString caption = QString::fromUtf8(row.caption) == u"%n"
-                                        ? look::entryCaption(index)
-                                        : QString::fromUtf8(row.caption);
-            QWidget* widget = make(row.kind, caption, window);
-            const std::string name = objectName(row, index);
+            const QString caption = QString::fromUtf8(row.caption);
+            QWidget* widget =
+                make(row.kind, caption == u"%n" ? look::entryCaption(index) : caption, window);
+            const std::string name = objectName(row.name, index);
             widget->setObjectName(QString::fromStdString(name));
             const Rect r = rectOf(row, index);
             place(*widget, r.left, r.top, r.width, r.height);
@@ -109,9 +108,7 @@ BuiltControls::BuiltControls(QWidget& window, const controls::Window& table) {
 }
 
 QWidget* BuiltControls::widget(std::string_view name, int index) const {
-    const std::string key =
-        index < 0 ? std::string(name) : std::string(name) + '_' + std::to_string(index);
-    const auto it = byName_.find(key);
+    const auto it = byName_.find(controls::objectName(name, index));
     return it == byName_.end() ? nullptr : it->second;
 }
 

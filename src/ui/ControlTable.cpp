@@ -146,8 +146,9 @@ int tabOf(const Control& row, int index) {
     return row.tab < 0 ? -1 : row.tab + (index - row.first) * row.tabStep;
 }
 
-std::string objectName(const Control& row, int index) {
-    return index < 0 ? std::string(row.name) : row.name + ('_' + std::to_string(index));
+std::string objectName(std::string_view name, int index) {
+    std::string out(name);
+    return index < 0 ? out : out.append("_").append(std::to_string(index));
 }
 
 } // namespace jk::controls

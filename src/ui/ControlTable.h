@@ -82,6 +82,6 @@ Rect rect(const Window& window, std::string_view name, int index = -1);
 Rect rectOf(const Control& row, int index);
 int tabOf(const Control& row, int index);
 // "Command1", or "ComboSay_3" for an element of an array.
-std::string objectName(const Control& row, int index);
+std::string objectName(std::string_view name, int index);
 
 } // namespace jk::controls

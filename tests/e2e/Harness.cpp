@@ -170,6 +170,14 @@ void closeWindow(std::uint64_t window) {
     sendProtocol(window, "WM_DELETE_WINDOW");
 }
 
+QPoint clickPoint(const controls::Window& table, const char* name, int index) {
+    const controls::Control* c = controls::find(table, name, index);
+    const controls::Rect r = controls::rectOf(*c, index);
+    const int width = c->kind == controls::Kind::CheckBox ? r.height : r.width;
+    return {(r.left + width / 2) / controls::TwipsPerPixel,
+            (r.top + r.height / 2) / controls::TwipsPerPixel};
+}
+
 void movePointer(std::uint64_t window, int x, int y) {
     Quiet quiet;
     int rootX = 0, rootY = 0;

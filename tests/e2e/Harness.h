@@ -7,9 +7,11 @@
 #include "gamelink/KeyString.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"
+#include "ui/ControlTable.h"
 
 #include <QFile>
 #include <QMap>
+#include <QPoint>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -55,6 +57,9 @@ std::string textProperty(std::uint64_t window, const char* name); // "<none>" if
 void closeWindow(std::uint64_t window);                           // as the frame's close button
 void movePointer(std::uint64_t window, int x, int y);             // client-area pixels
 void clickHere();
+// Where a player clicks a control that the window's table places: its middle, or a check
+// box's box at its left end; client-area pixels.
+QPoint clickPoint(const controls::Window& table, const char* name, int index = -1);
 // Pings the window's owner twice (_NET_WM_PING), the second after the first came back: once
 // both have, it has handled everything sent to the window before (Qt hands the events a
 // pass takes in to the widgets before it reads the next). False if it stopped answering.

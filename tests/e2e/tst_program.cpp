@@ -70,16 +70,11 @@ QString saidInFrames(const TableLine& line) {
 
 const QStringList Titles = {"", "Jeerkit 2.0", "Jeerkit ", "Jeerkit"}; // by window size
 
-// Clicks the middle of a control of the window of that size (1 main, 2 small, 3 tiny), where
-// the window's table places it; at the left end for a check box.
+// Clicks a control of the window of that size (1 main, 2 small, 3 tiny).
 void click(ProgramProcess& program, std::uint64_t window, int size, const char* name,
            int index = -1) {
-    const controls::Control* c =
-        controls::find(controls::workingWindow(WindowSize(size)), name, index);
-    const controls::Rect r = controls::rectOf(*c, index);
-    const int width = c->kind == controls::Kind::CheckBox ? r.height : r.width;
-    program.clickClient(window, (r.left + width / 2) / controls::TwipsPerPixel,
-                        (r.top + r.height / 2) / controls::TwipsPerPixel);
+    const QPoint at = clickPoint(controls::workingWindow(WindowSize(size)), name, index);
+    program.clickClient(window, at.x(), at.y());
 }
 
 // The table's lines and variables, the window size, every window clear of the game.

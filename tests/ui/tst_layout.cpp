@@ -40,7 +40,7 @@ private slots:
         std::vector<QWidget*> all;
         for (const Control& row : table.controls) {
             for (int i = row.first; i <= row.last; ++i) {
-                const QString name = QString::fromStdString(controls::objectName(row, i));
+                const QString name = QString::fromStdString(controls::objectName(row.name, i));
                 auto* c = w->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
                 QVERIFY2(c, qPrintable(name));
                 const Rect r = rectOf(row, i);
