@@ -15,8 +15,46 @@ host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) || {
 }
 upstream=${host_version%%+*}
 upstream=${upstream%%-*}
+
+# The toolchain and the configure settings. The cache folder's name carries a hash of both, so
+# that a changed setting always builds a new cache instead of reusing an old one.
+toolchain_text='set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)'
+
+# Only what Jeerkit links (Core, Gui, Widgets, Network, Test) and the Windows platform plugin;
+# every third-party library is Qt's bundled copy, so nothing from the host leaks in. The
+# Direct2D plugin, JPEG and GIF are left out to shorten the build; DirectWrite 3 goes with
+# Direct2D, since Qt builds its font database only beside that plugin while the Windows plugin
+# would still name it.
+settings=(
+    -DCMAKE_BUILD_TYPE=Release
+    -DBUILD_SHARED_LIBS=OFF
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+)
+for f in zlib pcre2 png jpeg freetype harfbuzz doubleconversion libb2 md4c sqlite textmarkdownreader; do
+    settings+=("-DFEATURE_system_$f=OFF")
+done
+settings+=(
+    -DFEATURE_tabletevent=OFF
+    -DFEATURE_opengl=ON -DFEATURE_opengl_dynamic=ON
+    -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
+    -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF -DFEATURE_freetype=ON -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
+    -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_tuiotouch=OFF
+)
+mingw_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || echo none)
+hash=$(printf '%s\n' "$host_version" "$mingw_version" "$toolchain_text" "${settings[@]}" |
+    sha256sum | cut -c1-12)
 base=${JEERKIT_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/jeerkit}
-prefix=$base/qt6-mingw-$upstream
+prefix=$base/qt6-mingw-$upstream-$hash
 stamp=$prefix/.complete
 
 if [ -f "$stamp" ]; then
@@ -39,21 +77,22 @@ fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-work=$base/qt6-mingw-$upstream.work
+work=$prefix.work
 mkdir -p "$work"
 log=$work/build.log
 echo "windows-qt: building Qt $upstream for mingw-w64 into $prefix (about 20 minutes on 2 cores; log: $log)" >&2
 
-# Debian's source packages come from the archive the machine already uses.
+# Debian's source packages come from the archive the machine already uses: its own deb entries
+# for this release, repeated as deb-src.
 if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    echo "windows-qt: adding Debian's source archive to apt" >&2
-    $sudo tee /etc/apt/sources.list.d/jeerkit-debian-src.sources >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    entries=$(tools/deb-src-entries.sh "$codename")
+    if [ -z "$entries" ]; then
+        echo "windows-qt: no apt source for '$codename' to take source packages from" >&2
+        exit 1
+    fi
+    echo "windows-qt: adding the source side of the machine's own archive to apt" >&2
+    printf '%s\n' "$entries" | $sudo tee /etc/apt/sources.list.d/jeerkit-debian-src.sources >/dev/null
     $sudo apt-get update -q >&2
 fi
 
@@ -72,26 +111,7 @@ fi
 # The toolchain lives in the cache, beside the Qt that records its path.
 mkdir -p "$prefix"
 toolchain=$prefix/mingw-w64-x86_64.cmake
-cat >"$toolchain" <<'EOF'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-EOF
-
-# Only what Jeerkit links (Core, Gui, Widgets, Network, Test) and the Windows platform plugin;
-# the Direct2D plugin, FreeType (Windows draws text itself), JPEG and GIF are left out to
-# shorten the build.
-system_off=()
-for f in zlib pcre2 png jpeg freetype harfbuzz doubleconversion libb2 md4c sqlite textmarkdownreader; do
-    system_off+=("-DFEATURE_system_$f=OFF")
-done
+printf '%s\n' "$toolchain_text" >"$toolchain"
 
 build=$work/build
 start=$(date +%s)
@@ -99,19 +119,10 @@ start=$(date +%s)
     # Host pkg-config must not hand Linux libraries to the Windows build.
     PKG_CONFIG_LIBDIR=/nonexistent cmake -S "$src" -B "$build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DBUILD_SHARED_LIBS=OFF \
         -DQT_HOST_PATH=/usr \
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-        "${system_off[@]}" \
-        -DFEATURE_tabletevent=OFF \
-        -DFEATURE_opengl=ON -DFEATURE_opengl_dynamic=ON \
-        -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
-        -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF \
-        -DFEATURE_direct2d=OFF -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
-        -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_tuiotouch=OFF &&
+        "${settings[@]}" &&
     nice -n "${JEERKIT_QT_NICE:-10}" cmake --build "$build" -j "${JEERKIT_QT_JOBS:-$(nproc 2>/dev/null || echo 2)}" &&
     cmake --install "$build"
 } >"$log" 2>&1 || {
