@@ -4,6 +4,7 @@
 #include "Session.h"
 #include "StoreBench.h"
 #include "gamelink/KeyString.h"
+#include "gamelink/TypeLine.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"
 
@@ -127,7 +128,7 @@ std::vector<Row> benchTyping(int repeats) {
             std::size_t from = game.recordSize();
             QElapsedTimer timer;
             timer.start();
-            desktop->type(keys);
+            jk::typeAll(*desktop, keys);
             wrong += arrived(game, from, expected, timer, ms) ? 0 : 1;
             fast.ours.values.push_back(ms);
             slow.ours.values.push_back(ms);

@@ -3,12 +3,15 @@
 #include "curse/ComposeCurseLine.h"
 #include "gamelink/ComposeEntryLine.h"
 #include "gamelink/KeyString.h"
+#include "gamelink/TypeLine.h"
 #include "gamelink/platform/Log.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/PhraseBook.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QLoggingCategory>
 
 namespace jk {
@@ -26,6 +29,9 @@ constexpr int KeyboardIdleMs = 5000;
 // Keys sent just before the game lost the focus may reach the program's windows a moment
 // after the line: they are dropped for this long.
 constexpr int ShieldMs = 200;
+// How long the game may take to get the keyboard after the pause, and how often to look.
+constexpr int FocusWaitMs = 1000;
+constexpr int FocusPollMs = 10;
 
 std::vector<std::string> toStd(const QStringList& classes) {
     std::vector<std::string> out;
@@ -120,7 +126,7 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
 
     // Typing into whatever else holds the focus would put chat text, with Enter, into a
     // terminal or into this program: only type when the game has the keyboard.
-    if (!platform_.hasFocus(game)) {
+    if (!focusArrives(game)) {
         qCInfo(lcGameLink, "Not sent, window 0x%llx did not take the keyboard focus",
                static_cast<unsigned long long>(game));
         warn_(gamelink_text::NotFronted);
@@ -145,7 +151,7 @@ void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction
     idle_.stop(); // the spare keys stay bound through the line
     shield_.stop();
     shieldOwnWindows(true);
-    const platform::TypingResult result = platform_.typeInto(game, keys, [this] {
+    const platform::TypingResult result = typeLine(platform_, game, keys, [this] {
         // The windows repaint, and a close or a signal is acted on, while the line goes out.
         QCoreApplication::processEvents();
         return !stopping_;
@@ -177,6 +183,21 @@ void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction
         break;
     }
     }
+}
+
+bool GameLink::focusArrives(platform::WindowId game) {
+    // Activation goes through the window manager and the game: on a busy desktop it can take
+    // longer than the pause, and a line refused for that alone would be lost.
+    QElapsedTimer waited;
+    waited.start();
+    while (!platform_.hasFocus(game)) {
+        if (stopping_ || waited.elapsed() >= FocusWaitMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(FocusPollMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return !stopping_;
 }
 
 void GameLink::Stop() {

@@ -74,6 +74,8 @@ private:
     // No window of the classes: the player may link one; its window, or 0.
     quint64 linkGame(const QStringList& classes);
     void ReportNoGame();
+    // Whether the game holds the keyboard focus, or gets it within a bounded wait.
+    bool focusArrives(platform::WindowId game);
     void Timer1_Timer();
     void typeInto(platform::WindowId game, std::vector<platform::KeyAction> keys, int modeKeys);
     void shieldOwnWindows(bool on);

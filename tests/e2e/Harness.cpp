@@ -308,6 +308,8 @@ bool ProgramProcess::start(const QString& title) {
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_);
     env.insert(QStringLiteral("XDG_DATA_HOME"), configHome_ + QStringLiteral("/data"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // Why a line was not sent, for a failure's report.
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jk.gamelink.info=true"));
     process_.setProcessEnvironment(env);
     if (programUnderWine()) {
         // The store's sections replace the registry branch, through regedit (UTF-16LE).

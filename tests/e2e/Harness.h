@@ -5,6 +5,7 @@
 // that does not go through the backend under test. Xlib stays in Harness.cpp.
 
 #include "gamelink/KeyString.h"
+#include "gamelink/TypeLine.h"
 #include "gamelink/platform/Platform.h"
 #include "phrasebook/SettingsStore.h"
 #include "ui/ControlTable.h"
@@ -15,10 +16,12 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -112,7 +115,12 @@ private:
 class ProgramProcess {
 public:
     explicit ProgramProcess(const QString& configHome = {}); // default: a fresh one
-    ~ProgramProcess() { process_.kill(), process_.waitForFinished(10000); }
+    // A failed test shows what the program logged.
+    ~ProgramProcess() {
+        process_.kill(), process_.waitForFinished(10000);
+        if (QTest::currentTestFailed())
+            std::fputs(qPrintable("jeerkit's log:\n" + errorOutput()), stderr);
+    }
     QString configHome() const { return configHome_; }
     QString storePath() const { return configHome_ + QStringLiteral("/Jeerkit/Jeerkit.ini"); }
     SettingsStore& store(); // prepared before start()
@@ -126,7 +134,7 @@ public:
         movePointer(window, x, y), roundTrip(window), clickHere();
     }
     // Key-string syntax, into whatever has the focus.
-    void type(const QString& keys) { desktop().type(ParseKeyString(keys)); }
+    void type(const QString& keys) { jk::typeAll(desktop(), ParseKeyString(keys)); }
     void activate(std::uint64_t window) { desktop().activate(window); }
     bool hasFocus(std::uint64_t window) { return desktop().hasFocus(window); }
     void signal(int signalNumber) { ::kill(pid_t(pid()), signalNumber); }

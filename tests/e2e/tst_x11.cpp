@@ -33,7 +33,7 @@ QString typed(jk::platform::Platform& platform, const PeerProcess& game, const K
     const std::size_t from = game.recordSize();
     Keys line = keys;
     line.push_back(KeyAction::named(NamedKey::Escape));
-    const bool done = platform.type(line);
+    const bool done = jk::typeAll(platform, line);
     if (ok)
         *ok = done;
     const QString got = QString::fromStdString(game.waitForText(from, "<Escape>"));
@@ -50,7 +50,7 @@ void exerciseEverything(X11Platform& platform) {
     QCOMPARE(platform.findWindow({UO, ThirdDawn}), jk::platform::WindowId(0));
     platform.activate(0x400001);
     QVERIFY(!platform.hasFocus(0x400001));
-    QVERIFY(!platform.type(text(U"hello é")));
+    QVERIFY(!jk::typeAll(platform, text(U"hello é")));
     platform.setTopMost(0x400001, true);
     platform.releaseKeyboard();
 }
@@ -144,7 +144,7 @@ private slots:
             platform.setTopMost(window, true);
             platform.setTopMost(window, false);
         }
-        QVERIFY(platform.type(text(U"into the void é")));
+        QVERIFY(jk::typeAll(platform, text(U"into the void é")));
         QCOMPARE(platform.findWindow({UO}), jk::platform::WindowId(0));
         platform.releaseKeyboard();
         jk::platform::setLogSink(nullptr);
@@ -326,7 +326,7 @@ private slots:
         if (qgetenv("JK_WITH_X_WM") != "none")
             QSKIP("kills the X server: runs alone as e2e_x11_server_dies");
         X11Platform platform;
-        QVERIFY(platform.type(text(U"é"))); // leaves a spare key bound
+        QVERIFY(jk::typeAll(platform, text(U"é"))); // leaves a spare key bound
         std::u32string line;
         for (char32_t c = U'Α'; line.size() < 4000; c = c == U'ӿ' ? U'Α' : c + 1)
             line += c;
@@ -335,7 +335,7 @@ private slots:
             waitUntil([&] { return keymapDump() != before; });
             ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_SERVER_PID")), SIGKILL);
         });
-        QVERIFY(!platform.type(text(line)));
+        QVERIFY(!jk::typeAll(platform, text(line)));
         killer.join();
         exerciseEverything(platform);
         QVERIFY(!platform.unavailableReason().empty());

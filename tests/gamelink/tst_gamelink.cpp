@@ -1,5 +1,8 @@
 #include "gamelink/GameLink.h"
 
+#include "gamelink/KeyString.h"
+#include "gamelink/TypeLine.h"
+
 #include "curse/RandomSource.h"
 #include "phrasebook/PhraseBook.h"
 #include "support/FakePlatform.h"
@@ -9,6 +12,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <numeric>
 
 using namespace jk;
 
@@ -62,9 +66,19 @@ struct Send {
     QString typed, warning;
 };
 
+// A line typed on the fake desktop, and how the executor went about it.
+struct Line {
+    QString keys; // key string; "<GameReads>" marks where the game reads the chat mode
+    std::size_t loseFocusAfter, stopAfterIdles;
+    platform::TypingResult::End end;
+    std::size_t keysTyped;
+    QString steps; // every step, or empty where the invariants alone are checked
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Send)
+Q_DECLARE_METATYPE(Line)
 
 class TestGameLink : public QObject {
     Q_OBJECT
@@ -132,6 +146,67 @@ private slots:
         if (warning == NoGame && picked == "-") // once, after one look for every class
             QCOMPARE(f.desktop.calls.size(), 1u);
         QVERIFY(!f.link.pausing());
+    }
+
+    // The one executor for every backend: slices, the game's read of the chat mode, the focus
+    // looked at after every wait and before every Enter, keys let go of however it ends.
+    void typeLine_data() {
+        using End = platform::TypingResult::End;
+        QTest::addColumn<Line>("line");
+        const QString a250 = QString(250, 'a'), a99 = QString(99, 'a');
+        const auto row = [](const char* name, const Line& line) {
+            QTest::newRow(name) << line;
+        };
+        row("prefix read first",
+            {": <GameReads>hi~", SIZE_MAX, SIZE_MAX, End::Whole, 5,
+             "focus|send 3|round|focus|send 2|settle|focus|send 1|settle|end"});
+        row("long line in slices", {a250 + "{ENTER}", SIZE_MAX, SIZE_MAX, End::Whole, 251, ""});
+        row("focus moves mid-line: one slice more",
+            {a250 + "~", 150, SIZE_MAX, End::FocusLost, 200, ""});
+        row("focus moves just before Enter: no Enter",
+            {a99 + "~", 99, SIZE_MAX, End::FocusLost, 99, "focus|send 99|settle|focus|end early"});
+        row("Enter mid-line starts a slice", {"ab~cd", SIZE_MAX, SIZE_MAX, End::Whole, 5,
+                                              "focus|send 2|settle|focus|send 3|settle|end"});
+        row("stop between slices", {a250, SIZE_MAX, 2, End::Stopped, 100, ""});
+        row("empty line", {"", SIZE_MAX, SIZE_MAX, End::Whole, 0, "focus|end"});
+    }
+
+    void typeLine() {
+        QFETCH(Line, line);
+        test::FakePlatform desktop;
+        desktop.focused = 7;
+        desktop.focusLostAfter = line.loseFocusAfter;
+        std::vector<platform::KeyAction> keys;
+        const QStringList parts = line.keys.split("<GameReads>");
+        for (int i = 0; i < parts.size(); ++i) {
+            if (i > 0)
+                keys.push_back(platform::KeyAction::named(platform::NamedKey::GameReads));
+            for (const platform::KeyAction& k : ParseKeyString(parts[i]))
+                keys.push_back(k);
+        }
+        std::size_t idles = 0;
+        const platform::TypingResult result =
+            jk::typeLine(desktop, 7, keys, [&] { return ++idles < line.stopAfterIdles; });
+        QCOMPARE(result.end, line.end);
+        QCOMPARE(result.keysTyped, line.keysTyped);
+        QCOMPARE(desktop.typed.at(0).size(), line.keysTyped);
+        const QString steps = QString::fromStdString(std::accumulate(
+            desktop.steps.begin(), desktop.steps.end(), std::string(),
+            [](std::string all, const std::string& s) { return all.empty() ? s : all + "|" + s; }));
+        if (!line.steps.isEmpty())
+            QCOMPARE(steps, line.steps);
+        // Whatever the line: no slice is longer than the limit, every send but the first
+        // follows a wait and a look at the focus, and the session is ended once, last.
+        const QStringList list = steps.split('|');
+        for (int i = 0; i < list.size(); ++i) {
+            if (list[i].startsWith("send ")) {
+                QVERIFY(list[i].mid(5).toULongLong() <= SliceKeys);
+                QCOMPARE(list[i - 1], QString("focus"));
+                QVERIFY(i == 1 || list[i - 2] == "settle" || list[i - 2] == "round");
+            }
+        }
+        QVERIFY(list.back().startsWith("end"));
+        QCOMPARE(list.filter(QRegularExpression("^end")).size(), 1);
     }
 
     // A line is read when its button is clicked; a click during the pause is typed first.

@@ -2,7 +2,9 @@
 
 #include "gamelink/platform/Platform.h"
 
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,16 +47,63 @@ public:
                 return name;
         return {};
     }
-    bool type(const std::vector<platform::KeyAction>& keys) override {
+    // What a line's session did, in order: "send N" (keys), "settle", "round", "focus", "end"
+    // or "end early"; the focus moves away once focusLostAfter keys are typed.
+    std::vector<std::string> steps;
+    std::size_t focusLostAfter = SIZE_MAX;
+    std::size_t keysSent = 0;
+
+    std::unique_ptr<platform::KeySession>
+    beginLine(platform::WindowId target, const std::vector<platform::KeyAction>& keys) override {
         calls.push_back({"type", focused});
-        typed.push_back(keys);
-        return true;
+        typed.emplace_back();
+        return std::make_unique<Session>(*this, target, keys);
     }
     void setTopMost(platform::WindowId w, bool on) override {
         calls.push_back({"topmost", w});
         topMost[w] = on;
     }
     void releaseKeyboard() override { calls.push_back({"release", 0}); }
+
+    class Session final : public platform::KeySession {
+    public:
+        Session(FakePlatform& desktop, platform::WindowId target,
+                const std::vector<platform::KeyAction>& keys)
+            : d_(desktop)
+            , target_(target)
+            , keys_(keys) {}
+        std::optional<std::size_t> send(std::size_t from, std::size_t to) override {
+            d_.steps.push_back("send " + std::to_string(to - from));
+            for (std::size_t k = from; k < to; ++k) {
+                if (keys_[k].key != platform::NamedKey::GameReads)
+                    d_.typed.back().push_back(keys_[k]);
+                if (++d_.keysSent == d_.focusLostAfter)
+                    d_.focused = 0;
+            }
+            return to - from;
+        }
+        platform::WaitEnd settle(const platform::TypingIdle&) override { return step("settle"); }
+        platform::WaitEnd finishRound(const platform::TypingIdle&) override {
+            return step("round");
+        }
+        bool targetHasFocus() override {
+            d_.steps.push_back("focus");
+            return target_ == 0 || d_.focused == target_;
+        }
+        bool end(bool whole) override {
+            d_.steps.push_back(whole ? "end" : "end early");
+            return true;
+        }
+
+    private:
+        platform::WaitEnd step(const char* name) {
+            d_.steps.push_back(name);
+            return platform::WaitEnd::Done;
+        }
+        FakePlatform& d_;
+        platform::WindowId target_;
+        std::vector<platform::KeyAction> keys_;
+    };
 
     // The characters of the n-th typed line: Enter as a line break, other named keys as <key>.
     std::u32string typedText(std::size_t n) const {

@@ -2,11 +2,10 @@
 
 #include "gamelink/platform/KeyAction.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ namespace jk::platform {
 // A top-level window of the desktop: an X11 Window id or a Win32 HWND. 0 means none.
 using WindowId = std::uint64_t;
 
-// How a line given to Platform::typeInto ended.
+// How a line ended (see typeLine in gamelink/TypeLine.h).
 struct TypingResult {
     enum class End : std::uint8_t {
         Whole,     // every key typed
@@ -31,6 +30,36 @@ struct TypingResult {
 // program's windows to stay live; false stops the line.
 using TypingIdle = std::function<bool()>;
 
+// How a wait of a key session ended.
+enum class WaitEnd : std::uint8_t {
+    Done,    // what was waited for happened, or its bounded wait ran out
+    Stopped, // the idle callback asked to stop
+    Failed,  // the display could not be used
+};
+
+// One line on its way into one window, as a backend carries it out. The line's executor
+// (gamelink/TypeLine) decides when to send, wait and look at the focus; the backend only does
+// each step its platform's way.
+class KeySession {
+public:
+    virtual ~KeySession() = default;
+
+    // Sends keys [from, to) of the line given to beginLine, in order, and returns how many of
+    // them went out. It may send fewer where the target must handle what it has so far before
+    // the next key can go (settle, then send the rest). Nothing on failure.
+    virtual std::optional<std::size_t> send(std::size_t from, std::size_t to) = 0;
+    // Returns once the target has handled every key sent so far, or a bounded wait ran out.
+    virtual WaitEnd settle(const TypingIdle& idle) = 0;
+    // Returns once the target has also ended the round of event handling that took those keys
+    // in: a game that reads its chat line once per frame has then read the chat mode.
+    virtual WaitEnd finishRound(const TypingIdle& idle) = 0;
+    // Whether the target still holds the keyboard focus (always, without a target).
+    virtual bool targetHasFocus() = 0;
+    // The line is over, typed whole or not: lets go of every key still down and undoes what
+    // was prepared for the rest. False if the display failed on the way.
+    virtual bool end(bool whole) = 0;
+};
+
 // What the game link and the windows need from the desktop. Plain C++ types only, so that
 // backends build and test without Qt.
 class Platform {
@@ -41,8 +70,9 @@ public:
     // (no X display, no XTest, ...).
     virtual std::string unavailableReason() = 0;
 
-    // The first top-level window whose class is classes[0], else classes[1], ...; 0 if none.
-    // On X11 a name matches either part of WM_CLASS.
+    // A top-level window whose class is classes[0], else classes[1], ...; 0 if none. Of several
+    // windows of one class, the topmost: the one the player used last. On X11 a name matches
+    // either part of WM_CLASS.
     virtual WindowId findWindow(const std::vector<std::string>& classes) = 0;
     // Ask for the window to become the active one with the keyboard focus.
     virtual void activate(WindowId window) = 0;
@@ -53,25 +83,10 @@ public:
     virtual std::string windowClass(WindowId window) = 0;
     // Whether the window (or one of its children) holds the keyboard focus now.
     virtual bool hasFocus(WindowId window) = 0;
-    // Type into the focused window; returns once the display has processed every key.
-    // False when the display could not be used.
-    virtual bool type(const std::vector<KeyAction>& keys) = 0;
-    // Types into the target while it holds the focus, in slices short enough that a focus
-    // change or a stop request ends the line within milliseconds; any key still held is
-    // released then. Honours NamedKey::GameReads waits. A backend that cannot slice types the
-    // whole line at once, without its waits.
-    virtual TypingResult typeInto(WindowId target, const std::vector<KeyAction>& keys,
-                                  const TypingIdle& idle) {
-        (void)idle;
-        if (!hasFocus(target))
-            return {TypingResult::End::FocusLost, 0};
-        std::vector<KeyAction> plain;
-        std::copy_if(keys.begin(), keys.end(), std::back_inserter(plain),
-                     [](const KeyAction& k) { return k.key != NamedKey::GameReads; });
-        if (!type(plain))
-            return {TypingResult::End::Failed, 0};
-        return {TypingResult::End::Whole, plain.size()};
-    }
+    // Starts typing keys into target (0: whatever window has the focus). Nothing when the
+    // desktop cannot be used.
+    virtual std::unique_ptr<KeySession> beginLine(WindowId target,
+                                                  const std::vector<KeyAction>& keys) = 0;
     // Keep one of the program's own windows above all others, or not, without moving,
     // resizing or activating it.
     virtual void setTopMost(WindowId window, bool onTop) = 0;

@@ -1,6 +1,6 @@
 /* client.exe: a Win32 stand-in for the game client, run under Wine on Linux or on Windows.
  *
- *   client.exe [--class NAME] [--title TEXT] [--out FILE] [--ready FILE]
+ *   client.exe [--class NAME] [--title TEXT] [--out FILE] [--ready FILE] [--frame-ms MS]
  *
  *   --class NAME  Win32 window class (default "Ultima Online"; "Ultima Online Third Dawn" is the
  *                 other one the program looks for). Under Wine, X11 sees WM_CLASS "client.exe",
@@ -15,6 +15,11 @@
  *                 not become it within 10 s, then), holding the HWND in hex ("0x10062") and a
  *                 newline. Appears whole (written aside, then renamed).
  *
+ *   --frame-ms MS read the chat line once per frame, as games drawn in frames do: each frame
+ *                 drains the queue with PeekMessageW, then looks at the chat line once; a line
+ *                 starting ": ", "! " or "; " switches the chat mode, and Enter records
+ *                 "[mode]text\n".
+ *
  * A FILE starting with "/" is a Unix path under Wine (drive Z:). Exit code 2 on bad arguments,
  * 1 when a file cannot be written. Ends when its window is closed (WM_CLOSE) or on Ctrl+C/kill.
  */
@@ -28,6 +33,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <stdlib.h>
 #include <wchar.h>
 
 static HANDLE record = INVALID_HANDLE_VALUE;
@@ -37,6 +43,10 @@ static BOOL announced = FALSE;
 static WCHAR highSurrogate = 0;
 static UINT_PTR readyTimer = 1;
 static DWORD startTicks = 0;
+static int frameMs = 0;
+static char mode[16] = "say";
+static char chat[4096]; /* the chat line of a game drawn in frames, UTF-8 */
+static size_t chatLength = 0;
 
 /* Why the program ends early, on standard error (Wine passes it through). */
 static int fail(const char* what) {
@@ -81,11 +91,37 @@ static void onChar(WPARAM c) {
         return;
     if (GetForegroundWindow() != mainWindow)
         writeText("<Background>");
-    if (c == L'\r')
+    const int size = c == L'\r' ? 0
+                                : WideCharToMultiByte(CP_UTF8, 0, low ? pair : pair + 1,
+                                                      low ? 2 : 1, out, sizeof out, NULL, NULL);
+    if (frameMs == 0) {
+        if (c == L'\r')
+            writeText("\n");
+        else
+            writeRecord(out, (DWORD)size);
+    } else if (c == L'\r') {
+        writeText("[");
+        writeText(mode);
+        writeText("]");
+        writeRecord(chat, (DWORD)chatLength);
         writeText("\n");
-    else
-        writeRecord(out, (DWORD)WideCharToMultiByte(CP_UTF8, 0, low ? pair : pair + 1, low ? 2 : 1,
-                                                    out, sizeof out, NULL, NULL));
+        lstrcpyA(mode, "say");
+        chatLength = 0;
+    } else if (chatLength + (size_t)size <= sizeof chat) {
+        CopyMemory(chat + chatLength, out, (size_t)size);
+        chatLength += (size_t)size;
+    }
+}
+
+/* Once per frame, after its messages: the chat mode is taken from what the line starts with. */
+static void readChatLine(void) {
+    static const char* const prefixes[3] = {": emote", "! yell", "; whisper"};
+    for (int i = 0; i < 3; ++i) {
+        if (chatLength >= 2 && chat[0] == prefixes[i][0] && chat[1] == prefixes[i][1]) {
+            lstrcpyA(mode, prefixes[i] + 2);
+            chatLength = 0;
+        }
+    }
 }
 
 static BOOL writeReady(HWND window) {
@@ -139,8 +175,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     const wchar_t* outPath = NULL;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    const wchar_t* names[4] = {L"--class", L"--title", L"--out", L"--ready"};
-    const wchar_t** values[4] = {&windowClass, &title, &outPath, &readyPath};
+    const wchar_t* frames = L"0";
+    const wchar_t* names[5] = {L"--class", L"--title", L"--out", L"--ready", L"--frame-ms"};
+    const wchar_t** values[5] = {&windowClass, &title, &outPath, &readyPath, &frames};
     MSG message;
     (void)previous;
     (void)commandLine;
@@ -148,12 +185,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
 
     for (int i = 1; argv != NULL && i < argc; i += 2) {
         int k = 0;
-        while (k < 4 && lstrcmpW(argv[i], names[k]) != 0)
+        while (k < 5 && lstrcmpW(argv[i], names[k]) != 0)
             ++k;
-        if (k == 4 || i + 1 >= argc)
+        if (k == 5 || i + 1 >= argc)
             return 2;
         *values[k] = argv[i + 1];
     }
+    frameMs = _wtoi(frames);
     if (outPath != NULL) {
         wchar_t* path = windowsPath(outPath, L"");
         record = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -182,9 +220,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     SetTimer(mainWindow, readyTimer, 20, NULL);
     announceWhenForeground(mainWindow);
 
-    while (GetMessageW(&message, NULL, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    if (frameMs == 0) {
+        while (GetMessageW(&message, NULL, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    } else {
+        for (BOOL running = TRUE; running;) {
+            const DWORD frameStart = GetTickCount();
+            while (running && PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+                running = message.message != WM_QUIT;
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            readChatLine();
+            const DWORD spent = GetTickCount() - frameStart;
+            if (running && spent < (DWORD)frameMs)
+                Sleep((DWORD)frameMs - spent);
+        }
     }
     if (record != INVALID_HANDLE_VALUE)
         CloseHandle(record);

@@ -7,12 +7,13 @@ namespace jk::platform::win32 {
 
 namespace {
 
-struct VirtualKey {
-    WORD code = 0;
-    bool extended = false; // arrows, Home, End, ... sit on the extended part of the keyboard
-};
+// Modifiers in the bit order of KeyAction and of VkKeyScan's shift state: 1 Shift, 2 Control,
+// 4 Alt.
+constexpr std::array<WORD, 3> ModifierKeys = {VK_SHIFT, VK_CONTROL, VK_MENU};
 
-VirtualKey virtualKeyFor(NamedKey key) {
+} // namespace
+
+KeyInputs::VirtualKey KeyInputs::virtualKeyFor(NamedKey key) {
     switch (key) {
     case NamedKey::None:
         return {};
@@ -88,125 +89,109 @@ VirtualKey virtualKeyFor(NamedKey key) {
     return {};
 }
 
-// Modifiers in the bit order of KeyAction and of VkKeyScan's shift state: 1 Shift, 2 Control,
-// 4 Alt.
-constexpr std::array<WORD, 3> ModifierKeys = {VK_SHIFT, VK_CONTROL, VK_MENU};
+KeyInputs::KeyInputs(HKL layout)
+    : layout_(layout)
+    , capsLock_((GetKeyState(VK_CAPITAL) & 1) != 0) {}
 
-class Builder {
-public:
-    explicit Builder(HKL layout)
-        : layout_(layout)
-        , capsLock_((GetKeyState(VK_CAPITAL) & 1) != 0) {}
-
-    void add(const KeyAction& action) {
-        if (action.key != NamedKey::None) {
-            const VirtualKey vk = virtualKeyFor(action.key);
-            if (vk.code != 0)
-                stroke(vk, action.modifiers);
-            return;
-        }
-        // The key-string parser makes line breaks and tabs named keys and drops other control
-        // characters, so text is printable and valid here.
-        const char32_t c = action.character;
-        const std::uint8_t modifiers = action.modifiers;
-        if (const auto key = layoutKey(c)) {
-            auto shiftState = key->shiftState;
-            // With Caps Lock on, Shift gives the small letter; combinations keep their keys.
-            if (capsLock_ && modifiers == NoModifier && key->code >= 'A' && key->code <= 'Z')
-                shiftState ^= Shift;
-            stroke({key->code, false}, static_cast<std::uint8_t>(modifiers | shiftState));
-            return;
-        }
-        hold(modifiers);
-        if (c >= 0x10000) {
-            const char32_t v = c - 0x10000;
-            unicode(static_cast<WCHAR>(0xD800 + (v >> 10)));
-            unicode(static_cast<WCHAR>(0xDC00 + (v & 0x3FF)));
-        } else {
-            unicode(static_cast<WCHAR>(c));
-        }
-    }
-
-    std::vector<INPUT> finish() {
+void KeyInputs::add(const KeyAction& action) {
+    // Nothing is held while the game reads the chat mode.
+    if (action.key == NamedKey::GameReads) {
         hold(NoModifier);
-        return std::move(inputs_);
+        return;
     }
-
-private:
-    struct LayoutKey {
-        WORD code;
-        std::uint8_t shiftState;
-    };
-
-    // The key (and Shift, Control, Alt) that types c on the active layout, so that games
-    // reading key-down events see the key a player would press. None for characters off the
-    // layout, on dead keys (they would combine with the next character) or needing other
-    // shift states (Kana, ...): those go as Unicode packets.
-    std::optional<LayoutKey> layoutKey(char32_t c) const {
-        if (c > 0xFFFF)
-            return std::nullopt;
-        const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(c), layout_);
-        if (scan == -1 || (scan & 0xF800) != 0)
-            return std::nullopt;
-        const auto code = static_cast<WORD>(scan & 0xFF);
-        if (MapVirtualKeyExW(code, MAPVK_VK_TO_CHAR, layout_) & 0x80000000U)
-            return std::nullopt;
-        return LayoutKey{code, static_cast<std::uint8_t>((scan >> 8) & 0x07)};
+    if (action.key != NamedKey::None) {
+        const VirtualKey vk = virtualKeyFor(action.key);
+        if (vk.code != 0)
+            stroke(vk, action.modifiers);
+        return;
     }
-
-    void key(WORD vk, bool up, bool extended) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
-        in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-        inputs_.push_back(in);
+    // The key-string parser makes line breaks and tabs named keys and drops other control
+    // characters, so text is printable and valid here.
+    const char32_t c = action.character;
+    const std::uint8_t modifiers = action.modifiers;
+    if (const auto key = layoutKey(c)) {
+        auto shiftState = key->shiftState;
+        // With Caps Lock on, Shift gives the small letter; combinations keep their keys.
+        if (capsLock_ && modifiers == NoModifier && key->code >= 'A' && key->code <= 'Z')
+            shiftState ^= Shift;
+        stroke({key->code, false}, static_cast<std::uint8_t>(modifiers | shiftState));
+        return;
     }
-
-    void unicode(WCHAR unit) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wScan = unit;
-        in.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs_.push_back(in);
-        in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        inputs_.push_back(in);
+    hold(modifiers);
+    if (c >= 0x10000) {
+        const char32_t v = c - 0x10000;
+        unicode(static_cast<WCHAR>(0xD800 + (v >> 10)));
+        unicode(static_cast<WCHAR>(0xDC00 + (v & 0x3FF)));
+    } else {
+        unicode(static_cast<WCHAR>(c));
     }
+}
 
-    void stroke(VirtualKey vk, std::uint8_t modifiers) {
-        hold(modifiers);
-        key(vk.code, false, vk.extended);
-        key(vk.code, true, vk.extended);
+std::vector<INPUT> KeyInputs::take() {
+    std::vector<INPUT> out;
+    out.swap(inputs_);
+    return out;
+}
+
+std::vector<INPUT> KeyInputs::finish() {
+    hold(NoModifier);
+    return take();
+}
+
+// The key (and Shift, Control, Alt) that types c on the active layout, so that games
+// reading key-down events see the key a player would press. None for characters off the
+// layout, on dead keys (they would combine with the next character) or needing other
+// shift states (Kana, ...): those go as Unicode packets.
+std::optional<KeyInputs::LayoutKey> KeyInputs::layoutKey(char32_t c) const {
+    if (c > 0xFFFF)
+        return std::nullopt;
+    const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(c), layout_);
+    if (scan == -1 || (scan & 0xF800) != 0)
+        return std::nullopt;
+    const auto code = static_cast<WORD>(scan & 0xFF);
+    if (MapVirtualKeyExW(code, MAPVK_VK_TO_CHAR, layout_) & 0x80000000U)
+        return std::nullopt;
+    return LayoutKey{code, static_cast<std::uint8_t>((scan >> 8) & 0x07)};
+}
+
+void KeyInputs::key(WORD vk, bool up, bool extended) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    inputs_.push_back(in);
+}
+
+void KeyInputs::unicode(WCHAR unit) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wScan = unit;
+    in.ki.dwFlags = KEYEVENTF_UNICODE;
+    inputs_.push_back(in);
+    in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    inputs_.push_back(in);
+}
+
+void KeyInputs::stroke(VirtualKey vk, std::uint8_t modifiers) {
+    hold(modifiers);
+    key(vk.code, false, vk.extended);
+    key(vk.code, true, vk.extended);
+}
+
+// Releases the held modifiers not wanted, then presses the missing ones.
+void KeyInputs::hold(std::uint8_t wanted) {
+    for (int i = static_cast<int>(ModifierKeys.size()) - 1; i >= 0; --i) {
+        const auto bit = static_cast<std::uint8_t>(1U << i);
+        if ((held_ & bit) && !(wanted & bit))
+            key(ModifierKeys[static_cast<std::size_t>(i)], true, false);
     }
-
-    // Releases the held modifiers not wanted, then presses the missing ones.
-    void hold(std::uint8_t wanted) {
-        for (int i = static_cast<int>(ModifierKeys.size()) - 1; i >= 0; --i) {
-            const auto bit = static_cast<std::uint8_t>(1U << i);
-            if ((held_ & bit) && !(wanted & bit))
-                key(ModifierKeys[static_cast<std::size_t>(i)], true, false);
-        }
-        for (std::size_t i = 0; i < ModifierKeys.size(); ++i) {
-            const auto bit = static_cast<std::uint8_t>(1U << i);
-            if ((wanted & bit) && !(held_ & bit))
-                key(ModifierKeys[i], false, false);
-        }
-        held_ = static_cast<std::uint8_t>(wanted & 0x07);
+    for (std::size_t i = 0; i < ModifierKeys.size(); ++i) {
+        const auto bit = static_cast<std::uint8_t>(1U << i);
+        if ((wanted & bit) && !(held_ & bit))
+            key(ModifierKeys[i], false, false);
     }
-
-    HKL layout_;
-    bool capsLock_;
-    std::vector<INPUT> inputs_;
-    std::uint8_t held_ = 0;
-};
-
-} // namespace
-
-std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys, HKL layout) {
-    Builder builder(layout);
-    for (const KeyAction& k : keys)
-        builder.add(k);
-    return builder.finish();
+    held_ = static_cast<std::uint8_t>(wanted & 0x07);
 }
 
 } // namespace jk::platform::win32

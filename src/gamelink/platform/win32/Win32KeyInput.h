@@ -7,14 +7,47 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace jk::platform::win32 {
 
 // Characters on the layout go as the virtual key (and scan code) that produces them, with the
 // modifiers it needs, so that the game sees real key-down events; all others as Unicode
-// packets (KEYEVENTF_UNICODE), which need no layout. Named keys go as their virtual keys. Every
-// modifier pressed is released by the end.
-std::vector<INPUT> inputsFor(const std::vector<KeyAction>& keys, HKL layout);
+// packets (KEYEVENTF_UNICODE), which need no layout. Named keys go as their virtual keys.
+// Modifiers stay pressed from one key to the next while they are wanted.
+class KeyInputs {
+public:
+    explicit KeyInputs(HKL layout);
+
+    void add(const KeyAction& action);
+    // The events of the keys added since the last take.
+    std::vector<INPUT> take();
+    // take, with every modifier still pressed released at the end.
+    std::vector<INPUT> finish();
+
+private:
+    struct LayoutKey {
+        WORD code;
+        std::uint8_t shiftState;
+    };
+    struct VirtualKey {
+        WORD code = 0;
+        bool extended = false; // arrows, Home, End, ... sit on the extended part of the keyboard
+    };
+
+    std::optional<LayoutKey> layoutKey(char32_t c) const;
+    void key(WORD vk, bool up, bool extended);
+    void unicode(WCHAR unit);
+    void stroke(VirtualKey vk, std::uint8_t modifiers);
+    void hold(std::uint8_t wanted);
+    static VirtualKey virtualKeyFor(NamedKey key);
+
+    HKL layout_;
+    bool capsLock_;
+    std::vector<INPUT> inputs_;
+    std::uint8_t held_ = 0;
+};
 
 } // namespace jk::platform::win32

@@ -1,6 +1,8 @@
 #include "gamelink/platform/Platform.h"
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 namespace jk::platform {
@@ -16,6 +18,113 @@ HWND toHandle(WindowId window) {
 WindowId toId(HWND handle) {
     return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(handle));
 }
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The program's windows stay live during every wait: their events are handled this often.
+constexpr milliseconds IdleEvery{10};
+// The longest wait for a game to handle what it was sent, and the longest frame of a game that
+// reads its input once per frame.
+constexpr milliseconds AnswerTimeout{2000};
+constexpr milliseconds MaxFrame{50};
+// A thread that has not taken a message sent to it this long is outside its message loop: a
+// loop handling a few keys takes well under a millisecond over each.
+constexpr milliseconds LateAnswer{4};
+// A thread that takes every message at once for this long has no frames to wait for.
+constexpr milliseconds AlwaysAnswering{15};
+
+// One line into one window: SendInput in slices, each confirmed by a message sent to the
+// window's thread, which that thread takes only from inside its message loop.
+class Win32KeySession final : public KeySession {
+public:
+    Win32KeySession(HWND target, const std::vector<KeyAction>& keys)
+        : target_(target)
+        , receiver_(target != nullptr ? target : GetForegroundWindow())
+        , keys_(keys)
+        , inputs_(GetKeyboardLayout(GetWindowThreadProcessId(receiver_, nullptr))) {}
+
+    std::optional<std::size_t> send(std::size_t from, std::size_t to) override {
+        to = std::min(to, keys_.size());
+        for (std::size_t k = from; k < to; ++k)
+            inputs_.add(keys_[k]);
+        if (!sendAll(inputs_.take()))
+            return std::nullopt;
+        return to - from;
+    }
+
+    WaitEnd settle(const TypingIdle& idle) override { return answered(AnswerTimeout, idle).end; }
+
+    WaitEnd finishRound(const TypingIdle& idle) override {
+        // The first answer comes from the round that takes the keys in; a message that then
+        // waits shows that round has ended.
+        const Answer first = answered(AnswerTimeout, idle);
+        if (first.end != WaitEnd::Done || !first.taken)
+            return first.end;
+        const auto start = Clock::now();
+        while (Clock::now() - start < MaxFrame) {
+            if (!taken(LateAnswer) || Clock::now() - start >= AlwaysAnswering)
+                break;
+            if (idle && !idle())
+                return WaitEnd::Stopped;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        }
+        return WaitEnd::Done;
+    }
+
+    bool targetHasFocus() override {
+        if (target_ == nullptr)
+            return true;
+        const HWND foreground = GetForegroundWindow();
+        return foreground == target_ || IsChild(target_, foreground);
+    }
+
+    bool end(bool whole) override {
+        (void)whole;
+        return sendAll(inputs_.finish());
+    }
+
+private:
+    struct Answer {
+        WaitEnd end = WaitEnd::Done;
+        bool taken = false;
+    };
+
+    static bool sendAll(std::vector<INPUT> inputs) {
+        if (inputs.empty())
+            return true;
+        const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        return sent == inputs.size();
+    }
+
+    // Whether the window's thread took a WM_NULL within the time.
+    bool taken(milliseconds timeout) const {
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(receiver_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                   static_cast<UINT>(timeout.count()), &ignored) != 0;
+    }
+
+    // Waits for the window's thread to take a WM_NULL, in short tries so that the program's
+    // windows stay live meanwhile; a window that is gone or hung ends the wait.
+    Answer answered(milliseconds timeout, const TypingIdle& idle) const {
+        if (receiver_ == nullptr)
+            return {};
+        const auto deadline = Clock::now() + timeout;
+        for (;;) {
+            if (taken(IdleEvery))
+                return {WaitEnd::Done, true};
+            if (!IsWindow(receiver_) || IsHungAppWindow(receiver_) || Clock::now() >= deadline)
+                return {};
+            if (idle && !idle())
+                return {WaitEnd::Stopped, false};
+        }
+    }
+
+    HWND target_;
+    HWND receiver_;
+    std::vector<KeyAction> keys_;
+    KeyInputs inputs_;
+};
 
 class Win32Platform final : public Platform {
 public:
@@ -64,20 +173,9 @@ public:
         return utf8;
     }
 
-    bool type(const std::vector<KeyAction>& keys) override {
-        const HWND foreground = GetForegroundWindow();
-        const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(foreground, nullptr));
-        std::vector<INPUT> inputs = inputsFor(keys, layout);
-        if (inputs.empty())
-            return true;
-        const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-        // Returns once the receiving window's thread has handled a message sent after the keys:
-        // as near as Win32 comes to knowing that they have been processed.
-        if (const HWND target = foreground) {
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-        }
-        return sent == inputs.size();
+    std::unique_ptr<KeySession> beginLine(WindowId target,
+                                          const std::vector<KeyAction>& keys) override {
+        return std::make_unique<Win32KeySession>(target != 0 ? toHandle(target) : nullptr, keys);
     }
 
     void setTopMost(WindowId window, bool onTop) override {

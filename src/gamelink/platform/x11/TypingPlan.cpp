@@ -20,12 +20,11 @@ public:
     }
 
     void add(const KeyAction& action) {
-        if (action.key == NamedKey::GameReads) {
+        // Nothing is held while the game reads the chat mode.
+        if (action.key == NamedKey::GameReads)
             holdOnly(0);
-            chunks_.emplace_back().afterGameReads = true;
-            return;
-        }
-        stroke(action);
+        else
+            stroke(action);
         chunk().keyEnds.push_back(chunk().events.size());
     }
 

@@ -27,15 +27,11 @@ struct Binding {
 
 // Bind these keys, then send these events. A line needs more than one chunk only when it has
 // more distinct characters off the layout than there are spare keys; every chunk ends with all
-// modifiers released.
-// A NamedKey::GameReads action starts a chunk that waits until the game has read everything
-// before it.
+// modifiers released, and so does a NamedKey::GameReads action.
 struct TypingChunk {
     std::vector<Binding> bindings;
     std::vector<KeyEvent> events;
-    bool afterGameReads = false;
-    // Per key action planned here, the count of events up to its last one: how much of the line
-    // has gone out when typing stops early.
+    // Per key action planned here, in order, the count of events up to its last one.
     std::vector<std::size_t> keyEnds;
 };
 

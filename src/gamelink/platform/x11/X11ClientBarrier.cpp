@@ -19,6 +19,9 @@ constexpr milliseconds IdleEvery{10};
 // A client that has not answered a ping this long after it is not in a round of event
 // handling: a round that handles a few keys and a ping takes well under a millisecond.
 constexpr milliseconds LateAnswer{6};
+// A client that answers every ping at once for this long is not inside a round that handles a
+// few keys: such a round takes well under a millisecond.
+constexpr milliseconds AlwaysAnswering{15};
 
 std::optional<Window> focusedClient(X11Connection& connection) {
     Display* display = connection.display();
@@ -173,6 +176,7 @@ BarrierOutcome waitForFocusedClient(X11Connection& connection, milliseconds time
         Pinger pinger(connection, *client, idle);
         const bool answered = pinger.roundTrip(timeout);
         outcome = pinger.outcome;
+        outcome.answered = answered;
         if (answered || outcome.stopped)
             return outcome;
     }
@@ -197,9 +201,14 @@ BarrierOutcome waitForClientRound(X11Connection& connection, milliseconds frameC
     // The answer came from the round that read the keys. A ping that the client leaves
     // unanswered for a while shows that round has ended: a round still under way would answer
     // at once.
-    const auto capEnd = Clock::now() + frameCap;
+    const auto start = Clock::now();
+    const auto capEnd = start + frameCap;
     while (!pinger.outcome.stopped && !connection.lost() && Clock::now() < capEnd) {
         if (!pinger.roundTrip(LateAnswer))
+            break;
+        // Answers at once all this while: a client without rounds, or with rounds so short
+        // that the one that took the keys has long ended.
+        if (Clock::now() - start >= AlwaysAnswering)
             break;
         // A client without rounds answers at once, every time: space the pings out.
         pinger.wait(Clock::now() + milliseconds(1), [](const XEvent&) { return false; });

@@ -15,6 +15,7 @@ namespace jk::platform::x11 {
 struct BarrierOutcome {
     bool keymapChanged = false; // keymap change events of the connection went by (consumed)
     bool stopped = false;       // the idle callback asked to stop
+    bool answered = false;      // the client answered a ping
 };
 
 // The top-level client window holding the window that has the focus: the one with WM_STATE,
@@ -35,7 +36,8 @@ BarrierOutcome waitForFocusedClient(X11Connection& connection, std::chrono::mill
 // the round of event handling that held them. A client that reads its input once per frame
 // (handles a frame's events, then looks at what they typed) answers a ping during that round:
 // its answer alone proves too little. After it, pings go out until one stays unanswered for a
-// few milliseconds, which only happens between rounds, for at most `frameCap`; a client without
+// few milliseconds, which only happens between rounds, for at most `frameCap`. A client that
+// answers every ping at once for a while has no rounds to wait for. A client without
 // pings gets twice that as a pause.
 BarrierOutcome waitForClientRound(X11Connection& connection, std::chrono::milliseconds frameCap,
                                   const TypingIdle& idle);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <bitset>
 #include <cctype>
 #include <chrono>
 #include <optional>
@@ -123,24 +122,6 @@ KeyboardLayout buildLayout(XkbDescPtr xkb, int group) {
     return layout;
 }
 
-// Key events sent between two looks at the focus and the program's own events: about a
-// millisecond of the server's work.
-constexpr std::size_t SliceEvents = 200;
-// The longest frame of a client that reads its input once per frame.
-constexpr std::chrono::milliseconds MaxFrame{50};
-
-// How long the focused client may take to handle a chunk's keys before its spare keys are
-// bound anew, and how long to wait where it cannot tell.
-std::chrono::milliseconds answerTimeout(const TypingChunk& chunk) {
-    const auto events = static_cast<long>(chunk.events.size());
-    return std::min(std::chrono::milliseconds(1000 + events / 10), std::chrono::milliseconds(5000));
-}
-
-std::chrono::milliseconds blindPause(const TypingChunk& chunk) {
-    const auto events = static_cast<long>(chunk.events.size());
-    return std::min(std::chrono::milliseconds(100 + events / 20), std::chrono::milliseconds(1000));
-}
-
 } // namespace
 
 std::optional<XkbStateRec> X11Keyboard::syncLayout() {
@@ -171,105 +152,6 @@ bool X11Keyboard::focusedClientIsWine() {
         return name.size() > 4 && name.ends_with(".exe");
     };
     return names && (isExe(names->windowClass) || isExe(names->instance));
-}
-
-TypingResult X11Keyboard::type(const std::vector<KeyAction>& keys, Window target,
-                               const TypingIdle& idle) {
-    using End = TypingResult::End;
-    Display* display = connection_.display();
-    // Wine names a program's windows after its .exe.
-    const bool wine = focusedClientIsWine();
-    const std::size_t limit = wine ? SpareKeys::WineSpareKeys : SpareKeys::AllSpareKeys;
-    if (limit != spareLimit_) {
-        release(); // bindings on keys past the new limit would stay in use
-        spareLimit_ = limit;
-        stale_ = true;
-    }
-    const std::optional<XkbStateRec> synced = syncLayout();
-    if (!synced)
-        return {End::Failed, 0};
-    const XkbStateRec& state = *synced;
-
-    const std::vector<TypingChunk> chunks = planTyping(keys, layout_, spares_);
-
-    TypingResult result;
-    // Keys pressed and not yet released: let go of when the line stops early.
-    std::bitset<256> down;
-    // Between slices: the keys so far have reached their window, which still has the focus,
-    // and the program has handled its own events.
-    auto carryOn = [&] {
-        XSync(display, False);
-        if (connection_.lost())
-            result.end = End::Failed;
-        else if (target != None && !windowHasFocus(connection_, target))
-            result.end = End::FocusLost;
-        else if (idle && !idle())
-            result.end = End::Stopped;
-        return result.end == End::Whole;
-    };
-
-    // Caps Lock would turn typed letters into capitals: lift it for the line.
-    const bool capsLocked = (state.locked_mods & LockMask) != 0;
-    if (capsLocked)
-        XkbLockModifiers(display, XkbUseCoreKbd, LockMask, 0);
-    for (std::size_t i = 0; i < chunks.size() && carryOn(); ++i) {
-        const TypingChunk& chunk = chunks[i];
-        BarrierOutcome waited;
-        if (chunk.afterGameReads) {
-            waited = waitForClientRound(connection_, MaxFrame, idle);
-        } else if (i > 0 && !chunk.bindings.empty()) {
-            const TypingChunk& previous = chunks[i - 1];
-            waited = waitForFocusedClient(connection_, answerTimeout(previous),
-                                          blindPause(previous), idle);
-            unconfirmed_ = 0;
-        } else if (wine && !chunk.bindings.empty()) {
-            wakeKeymapFollowing();
-        }
-        stale_ = stale_ || waited.keymapChanged;
-        if (waited.stopped) {
-            result.end = End::Stopped;
-            break;
-        }
-        if ((chunk.afterGameReads || !chunk.bindings.empty()) && !carryOn())
-            break;
-        applyBindings(chunk.bindings);
-        std::size_t nextKey = 0;
-        for (std::size_t e = 0; e < chunk.events.size(); ++e) {
-            const KeyEvent& event = chunk.events[e];
-            // Xlib crashes on requests after the connection broke.
-            if (connection_.lost()) {
-                result.end = End::Failed;
-                break;
-            }
-            XTestFakeKeyEvent(display, event.keycode, event.press ? True : False, CurrentTime);
-            down.set(event.keycode, event.press);
-            for (; nextKey < chunk.keyEnds.size() && chunk.keyEnds[nextKey] <= e + 1; ++nextKey)
-                ++result.keysTyped;
-            if ((e + 1) % SliceEvents == 0 && e + 1 < chunk.events.size() && !carryOn())
-                break;
-        }
-        unconfirmed_ += chunk.events.size();
-        if (result.end != End::Whole)
-            break;
-    }
-    for (int k = 0; k < 256 && !connection_.lost(); ++k) {
-        if (down.test(std::size_t(k)))
-            XTestFakeKeyEvent(display, unsigned(k), False, CurrentTime);
-    }
-    // The plan holds bindings of chunks never typed, which the server never saw: from here on
-    // only letting go of every spare key leaves the keymap as it was.
-    if (result.end == End::FocusLost || result.end == End::Stopped)
-        unbindSpareKeys();
-    if (capsLocked && !connection_.lost()) {
-        // A line that toggles Caps Lock an odd number of times leaves it off.
-        const auto toggles =
-            std::count(keys.begin(), keys.end(), KeyAction::named(NamedKey::CapsLock));
-        XkbLockModifiers(display, XkbUseCoreKbd, LockMask, toggles % 2 == 0 ? LockMask : 0);
-    }
-    XSync(display, False);
-    if (connection_.lost())
-        result.end = End::Failed;
-    return result;
 }
 
 void X11Keyboard::wakeKeymapFollowing() {
@@ -422,7 +304,6 @@ void X11Keyboard::release() {
     // focused client is this program's own box, which cannot answer while it waits.)
     waitForFocusedClient(connection_, std::chrono::milliseconds(1000),
                          std::chrono::milliseconds(100), {});
-    unconfirmed_ = 0;
     // Sends whole ranges of keys: only ever from a keymap that is current.
     if (syncLayout() && spares_.hasBindings())
         unbindSpareKeys();
@@ -442,7 +323,6 @@ void X11Keyboard::unbindSpareKeys() {
 void X11Keyboard::forget() {
     recorded_.clear();
     owner_ = None;
-    unconfirmed_ = 0;
     desc_.reset();
     stale_ = true;
     group_ = -1;

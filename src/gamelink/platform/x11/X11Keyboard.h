@@ -22,11 +22,6 @@ public:
     explicit X11Keyboard(X11Connection& connection)
         : connection_(connection) {}
 
-    // Types the keys into whatever window has the focus and waits until the server has
-    // handled them; with a target, only while the target holds the focus. Goes in slices,
-    // calling idle between them and during waits (see Platform::typeInto).
-    TypingResult type(const std::vector<KeyAction>& keys, Window target = None,
-                      const TypingIdle& idle = {});
     // Gives the spare keycodes their original (empty) mapping back.
     void release();
     // The connection was closed or lost: its keymap and bindings mean nothing any more.
@@ -36,6 +31,9 @@ public:
     void repairLeftovers();
 
 private:
+    // A line's typing uses the layout, the spare keys and the bindings.
+    friend class X11KeySession;
+
     // Reads the keymap again if it changed; the keyboard state, nothing if the display failed.
     std::optional<XkbStateRec> syncLayout();
     void refreshLayout(int group);
@@ -60,7 +58,6 @@ private:
     std::map<Keycode, Keysym> recorded_;
     Window owner_ = None; // exists as long as this connection: proof that the record is live
     std::size_t spareLimit_ = SpareKeys::AllSpareKeys;
-    std::size_t unconfirmed_ = 0; // key events typed since the client last answered for them
 };
 
 } // namespace jk::platform::x11

@@ -5,6 +5,7 @@
 #include "gamelink/platform/x11/X11ClientBarrier.h"
 #include "gamelink/platform/x11/X11Connection.h"
 #include "gamelink/platform/x11/X11ErrorTrap.h"
+#include "gamelink/platform/x11/X11KeySession.h"
 #include "gamelink/platform/x11/X11Keyboard.h"
 #include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
@@ -113,20 +114,58 @@ std::string X11Platform::windowClass(WindowId window) {
     return names->windowClass.empty() ? names->instance : names->windowClass;
 }
 
-bool X11Platform::type(const std::vector<KeyAction>& keys) {
-    return typeInto(0, keys, {}).end == TypingResult::End::Whole;
-}
+namespace {
 
-TypingResult X11Platform::typeInto(WindowId target, const std::vector<KeyAction>& keys,
-                                   const TypingIdle& idle) {
+// Every step of a line under an error trap, the connection kept open meanwhile: the program
+// handles its events between the steps, and they may use this backend too.
+template <typename State>
+class TrappedSession final : public KeySession {
+public:
+    TrappedSession(State& state, std::unique_ptr<X11KeySession> inner)
+        : state_(state)
+        , inner_(std::move(inner)) {
+        ++state_.typing;
+    }
+    ~TrappedSession() override {
+        state_.trapped([&] { inner_.reset(); });
+        --state_.typing;
+        state_.settle();
+    }
+    TrappedSession(const TrappedSession&) = delete;
+    TrappedSession& operator=(const TrappedSession&) = delete;
+
+    std::optional<std::size_t> send(std::size_t from, std::size_t to) override {
+        return state_.trapped([&] { return inner_->send(from, to); });
+    }
+    WaitEnd settle(const TypingIdle& idle) override {
+        return state_.trapped([&] { return inner_->settle(idle); });
+    }
+    WaitEnd finishRound(const TypingIdle& idle) override {
+        return state_.trapped([&] { return inner_->finishRound(idle); });
+    }
+    bool targetHasFocus() override {
+        return state_.trapped([&] { return inner_->targetHasFocus(); });
+    }
+    bool end(bool whole) override {
+        return state_.trapped([&] { return inner_->end(whole); });
+    }
+
+private:
+    State& state_;
+    std::unique_ptr<X11KeySession> inner_;
+};
+
+} // namespace
+
+std::unique_ptr<KeySession> X11Platform::beginLine(WindowId target,
+                                                   const std::vector<KeyAction>& keys) {
     if (!d_->ready())
-        return {TypingResult::End::Failed, 0};
-    return d_->trapped([&] {
-        ++d_->typing;
-        TypingResult result = d_->keyboard.type(keys, static_cast<Window>(target), idle);
-        --d_->typing;
-        return result;
-    });
+        return nullptr;
+    std::unique_ptr<X11KeySession> inner = d_->trapped(
+        [&] { return X11KeySession::begin(d_->keyboard, static_cast<Window>(target), keys); });
+    if (!inner)
+        return nullptr;
+    return std::make_unique<TrappedSession<State>>(*d_, std::move(inner));
 }
 
 void X11Platform::setTopMost(WindowId window, bool onTop) {

@@ -21,9 +21,8 @@ public:
     bool hasFocus(WindowId window) override;
     WindowId activeWindow() override;
     std::string windowClass(WindowId window) override;
-    bool type(const std::vector<KeyAction>& keys) override;
-    TypingResult typeInto(WindowId target, const std::vector<KeyAction>& keys,
-                          const TypingIdle& idle) override;
+    std::unique_ptr<KeySession> beginLine(WindowId target,
+                                          const std::vector<KeyAction>& keys) override;
     void setTopMost(WindowId window, bool onTop) override;
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
@@ -32,8 +31,9 @@ public:
     // managers that do not: lets tests cover that search under any window manager.
     void searchTreeOnly(bool treeOnly);
 
-private:
     struct State;
+
+private:
     std::unique_ptr<State> d_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 
@@ -46,15 +47,23 @@ std::vector<Window> clientsFromTree(X11Connection& connection) {
     return clients;
 }
 
+// The window manager's client list, topmost first: the stacking list read from its end where it
+// keeps one, else the list in the order the clients were mapped.
 std::vector<Window> clientsFromList(X11Connection& connection) {
     Display* display = connection.display();
-    const Atom clientList = connection.atom("_NET_CLIENT_LIST");
     const auto supported =
         readLongs(display, connection.root(), connection.atom("_NET_SUPPORTED"), XA_ATOM);
-    bool listed = false;
-    for (unsigned long a : supported)
-        listed = listed || a == clientList;
-    if (!listed)
+    auto listed = [&](Atom list) {
+        return std::find(supported.begin(), supported.end(), list) != supported.end();
+    };
+    const Atom stacking = connection.atom("_NET_CLIENT_LIST_STACKING");
+    if (listed(stacking)) {
+        const auto windows = readLongs(display, connection.root(), stacking, XA_WINDOW);
+        if (!windows.empty())
+            return std::vector<Window>(windows.rbegin(), windows.rend());
+    }
+    const Atom clientList = connection.atom("_NET_CLIENT_LIST");
+    if (!listed(clientList))
         return {};
     const auto windows = readLongs(display, connection.root(), clientList, XA_WINDOW);
     return std::vector<Window>(windows.begin(), windows.end());
