@@ -89,6 +89,20 @@ std::string keymapDump() {
     return dump;
 }
 
+void forgeSpareKeyRecord() {
+    int minKey = 0, maxKey = 0;
+    XDisplayKeycodes(dpy(), &minKey, &maxKey);
+    const long gone = 1; // never a window
+    std::vector<long> record = {gone, 38, XK_a, gone, 38 + 256, XK_a};
+    for (int k = minKey; k <= maxKey; ++k)
+        record.insert(record.end(), {gone, k, long(XkbKeycodeToKeysym(dpy(), KeyCode(k), 0, 0))});
+    XChangeProperty(dpy(), DefaultRootWindow(dpy()),
+                    XInternAtom(dpy(), "_JEERKIT_SPARE_KEYS", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(record.data()),
+                    int(record.size()));
+    XSync(dpy(), False);
+}
+
 std::string xkbKeymap() {
     QProcess xkbcomp;
     xkbcomp.start("xkbcomp", {"-xkb", qEnvironmentVariable("DISPLAY"), "-"});

@@ -44,6 +44,9 @@ bool waitUntil(Condition condition, std::chrono::milliseconds timeout = std::chr
 
 // The core keymap, one line per keycode, trailing NoSymbols left out.
 std::string keymapDump();
+// Writes the record of spare keys bound by a program that has gone, as any X client could:
+// naming the letter a (keycode 38, and 38 past 256) and every key with its own first symbol.
+void forgeSpareKeyRecord();
 // The whole Xkb keymap as xkbcomp writes it (types, actions, groups too).
 std::string xkbKeymap();
 std::vector<int> pressedKeycodes();

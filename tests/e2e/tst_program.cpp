@@ -219,14 +219,22 @@ private slots:
 
     void gameClasses_data() {
         QTest::addColumn<QStringList>("classes");
-        QTest::addColumn<int>("receiver"); // index into classes; -1: none, the warning shows
-        QTest::newRow("both classes")
-            << QStringList{"Ultima Online Third Dawn", "Ultima Online"} << 1;
-        QTest::newRow("Third Dawn only") << QStringList{"Ultima Online Third Dawn"} << 0;
-        QTest::newRow("no game") << QStringList{} << -1;
+        QTest::addColumn<QList<int>>("used"); // games the player activates in turn
+        QTest::addColumn<int>("receiver");    // index into classes; -1: none, the warning shows
+        const QString uo = "Ultima Online", td = "Ultima Online Third Dawn";
+        QTest::newRow("both classes") << QStringList{td, uo} << QList<int>{} << 1;
+        QTest::newRow("Third Dawn only") << QStringList{td} << QList<int>{} << 0;
+        QTest::newRow("no game") << QStringList{} << QList<int>{} << -1;
+        // Players run several clients: the line goes to the one used last, class order first.
+        QTest::newRow("two clients: the one used last")
+            << QStringList{uo, uo} << QList<int>{1, 0, 1} << 1;
+        QTest::newRow("two clients: the other used last")
+            << QStringList{uo, uo} << QList<int>{0, 1, 0} << 0;
+        QTest::newRow("class order before use") << QStringList{uo, td} << QList<int>{0, 1} << 0;
     }
     void gameClasses() {
         QFETCH(QStringList, classes);
+        QFETCH(QList<int>, used);
         QFETCH(int, receiver);
         std::vector<std::unique_ptr<PeerProcess>> games;
         for (const QString& c : classes) {
@@ -236,9 +244,14 @@ private slots:
         ProgramProcess program;
         prepare(program, 1);
         QVERIFY(program.start());
+        for (int g : used) {
+            program.activate(games[std::size_t(g)]->window());
+            QVERIFY(waitUntil([&] { return program.hasFocus(games[std::size_t(g)]->window()); }));
+        }
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
-            QCOMPARE(games[receiver]->waitForText(0, "\n", 20s), std::string(": bows\n"));
+            QCOMPARE(games[std::size_t(receiver)]->waitForText(0, "\n", 20s),
+                     std::string(": bows\n"));
         } else { // "No instance of UO found."
             QVERIFY(program.waitForWindow("Jeerkit", true) != 0);
             QVERIFY(closeBox(program));

@@ -265,6 +265,18 @@ private slots:
         QCOMPARE(typed(atExit, *game_, text(U"õ")), u"õ"_s); // given back again at exit
     }
 
+    // A record on the root window that this program never wrote makes a start change no key.
+    void forgedRecordChangesNoKey() {
+        ready();
+        x11_->releaseKeyboard();
+        atExit.releaseKeyboard();
+        const std::string pristine = keymapDump();
+        forgeSpareKeyRecord();
+        X11Platform fresh;
+        QVERIFY(fresh.unavailableReason().empty()); // a start gives back what the record names
+        QCOMPARE(keymapDump(), pristine);
+    }
+
     // Last: kills the window manager. Its windows go with it; its properties on the root stay.
     void activatesAfterWindowManagerDied() {
         if (qgetenv("JK_WITH_X_WM") == "none")

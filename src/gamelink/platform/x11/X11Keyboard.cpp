@@ -1,5 +1,7 @@
 #include "gamelink/platform/x11/X11Keyboard.h"
 
+#include "gamelink/platform/Log.h"
+#include "gamelink/platform/x11/SpareKeyRecord.h"
 #include "gamelink/platform/x11/X11ClientBarrier.h"
 #include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
@@ -122,6 +124,20 @@ KeyboardLayout buildLayout(XkbDescPtr xkb, int group) {
     return layout;
 }
 
+// Whether the key holds what this program binds a spare key to: one group of the two-level
+// type with keysym on both levels, and no modifier. Real keys of a layout never look like that.
+bool isSpareBinding(XkbDescPtr xkb, unsigned long keycode, unsigned long keysym) {
+    if (xkb == nullptr || keycode < xkb->min_key_code || keycode > xkb->max_key_code ||
+        keysym == NoSymbol)
+        return false;
+    const auto key = static_cast<KeyCode>(keycode);
+    if ((xkb->map->modmap != nullptr && xkb->map->modmap[key] != 0) ||
+        XkbKeyNumGroups(xkb, key) != 1 || XkbKeyKeyTypeIndex(xkb, key, 0) != XkbTwoLevelIndex ||
+        XkbKeyGroupWidth(xkb, key, 0) != 2)
+        return false;
+    return XkbKeySymEntry(xkb, key, 0, 0) == keysym && XkbKeySymEntry(xkb, key, 1, 0) == keysym;
+}
+
 } // namespace
 
 std::optional<XkbStateRec> X11Keyboard::syncLayout() {
@@ -232,25 +248,6 @@ void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>&
     recordBindings(keys);
 }
 
-namespace {
-
-// The record on the root window: (owner window, keycode, keysym) for every key bound by a
-// program; the owner window goes with the program's connection.
-constexpr const char* RecordName = "_JEERKIT_SPARE_KEYS";
-
-void writeRecord(X11Connection& connection, const std::vector<unsigned long>& record) {
-    const Atom property = connection.atom(RecordName);
-    std::vector<long> items(record.begin(), record.end());
-    if (items.empty())
-        XDeleteProperty(connection.display(), connection.root(), property);
-    else
-        XChangeProperty(connection.display(), connection.root(), property, XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(items.data()),
-                        static_cast<int>(items.size()));
-}
-
-} // namespace
-
 void X11Keyboard::recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys) {
     Display* display = connection_.display();
     for (const auto& [keycode, keysym] : keys) {
@@ -262,37 +259,42 @@ void X11Keyboard::recordBindings(const std::vector<std::pair<Keycode, Keysym>>& 
     if (owner_ == None && !recorded_.empty())
         owner_ = XCreateWindow(display, connection_.root(), -1, -1, 1, 1, 0, CopyFromParent,
                                InputOnly, CopyFromParent, 0, nullptr);
-    // Another program's records stay as they are.
-    std::vector<unsigned long> record;
-    const auto old =
-        readLongs(display, connection_.root(), connection_.atom(RecordName), XA_CARDINAL);
-    for (std::size_t i = 0; i + 2 < old.size(); i += 3) {
-        if (old[i] != owner_)
-            record.insert(record.end(), old.begin() + long(i), old.begin() + long(i) + 3);
+    // Another program's entries stay as they are.
+    const SpareKeyRecord record(DisplayString(display));
+    std::vector<SpareKeyRecord::Entry> entries;
+    for (const SpareKeyRecord::Entry& e : record.read()) {
+        if (e.owner != owner_)
+            entries.push_back(e);
     }
     for (const auto& [keycode, keysym] : recorded_)
-        record.insert(record.end(), {owner_, keycode, keysym});
-    writeRecord(connection_, record);
+        entries.push_back({owner_, keycode, keysym});
+    // Makes sure the owner exists on the server before the record names it.
+    XSync(display, False);
+    if (!record.write(entries))
+        log(LogLevel::Warning, "The note of bound spare keys could not be written to \"" +
+                                   record.path() + "\": a killed Jeerkit leaves them bound.");
 }
 
 void X11Keyboard::repairLeftovers() {
     Display* display = connection_.display();
-    const auto old =
-        readLongs(display, connection_.root(), connection_.existingAtom(RecordName), XA_CARDINAL);
+    const SpareKeyRecord record(DisplayString(display));
+    const std::vector<SpareKeyRecord::Entry> old = record.read();
     if (old.empty() || !syncLayout())
         return;
-    std::vector<unsigned long> record;
+    std::vector<SpareKeyRecord::Entry> alive;
     std::vector<std::pair<Keycode, Keysym>> repair;
-    for (std::size_t i = 0; i + 2 < old.size(); i += 3) {
-        const auto keycode = static_cast<Keycode>(old[i + 1]);
-        const auto keysym = static_cast<Keysym>(old[i + 2]);
-        if (queryTree(display, old[i]))
-            record.insert(record.end(), old.begin() + long(i), old.begin() + long(i) + 3);
-        else if (layout_.baseKeysym(keycode) == keysym) // not rebound by anyone since
-            repair.emplace_back(keycode, NoKeysym);
+    for (const SpareKeyRecord::Entry& e : old) {
+        if (queryTree(display, e.owner)) {
+            alive.push_back(e);
+            continue;
+        }
+        // Only a key exactly as this program binds one, and not rebound by anyone since: the
+        // record may be of another X server, or older than the keymap.
+        if (isSpareBinding(desc_.get(), e.keycode, e.keysym))
+            repair.emplace_back(static_cast<Keycode>(e.keycode), NoKeysym);
     }
     changeSpareKeys(repair);
-    writeRecord(connection_, record);
+    record.write(alive);
     XSync(display, False);
 }
 
