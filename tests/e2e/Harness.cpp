@@ -292,6 +292,23 @@ PeerProcess::PeerProcess(const std::string& windowClass, const std::string& titl
                  process_.errorString().toStdString();
 }
 
+std::uint64_t PeerProcess::xWindow() const {
+    return gameUnderWine() ? viewableWindowOf(process_.processId(), "") : window_;
+}
+
+std::string PeerProcess::settledText(std::size_t from) {
+    if (gameUnderWine()) {
+        // Wine takes only real key presses, queued behind the game's own input.
+        desktop().activate(xWindow());
+        waitUntil([&] { return desktop().hasFocus(xWindow()); });
+        jk::typeAll(desktop(), {platform::KeyAction::named(platform::NamedKey::Escape)});
+    } else {
+        queueEscape(window_);
+    }
+    const std::string got = waitForText(from, "<Escape>", std::chrono::seconds(20));
+    return got.substr(0, got.rfind("<Escape>"));
+}
+
 std::string PeerProcess::waitForText(std::size_t from, std::string_view marker,
                                      std::chrono::milliseconds timeout) const {
     std::string tail;

@@ -99,12 +99,16 @@ public:
     bool started() const { return window_ != 0; }
     const std::string& error() const { return error_; }
     std::uint64_t window() const { return window_; } // under Wine its HWND
+    std::uint64_t xWindow() const;                   // its X11 window, under Wine too
     std::string record() const { return fileBytes(dir_.filePath("record")).toStdString(); }
     std::size_t recordSize() const { return record().size(); }
     // The record from byte `from` on, once it ends with marker (or the wait runs out).
     std::string waitForText(std::size_t from, std::string_view marker,
                             std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
     void kill() { process_.kill(), process_.waitForFinished(10000); } // as a crashing game ends
+    // The record from byte `from` on, once an Escape put behind every key sent to the game so
+    // far has come through (cut off); under Wine the game is brought to the front for it.
+    std::string settledText(std::size_t from);
 
 private:
     QTemporaryDir dir_;

@@ -8,6 +8,7 @@
 #include "ui/ControlTable.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -142,7 +143,7 @@ void editRow1(ProgramProcess& program, const QString& text) {
 
 } // namespace
 
-enum class MidLine { Nothing, OtherWindow, OwnPhraseBox, OwnButton, Terminate };
+enum class MidLine { Nothing, OtherWindow, OwnPhraseBox, OwnButton, Terminate, Close };
 Q_DECLARE_METATYPE(MidLine)
 
 class TestProgram : public QObject {
@@ -440,11 +441,15 @@ private slots:
         // Every chunk of spare keys waits blind on a game that answers no pings.
         QTest::newRow("SIGTERM, Greek and Cyrillic into a game without pings")
             << QStringList{"--no-ping"} << true << MidLine::Terminate;
+        // As the player closes it (Wine gives a Windows program no SIGTERM of its own).
+        QTest::newRow("closed mid-line") << none << false << MidLine::Close;
     }
     void longEntryMidLine() {
         QFETCH(QStringList, gameOptions);
         QFETCH(bool, greek);
         QFETCH(MidLine, event);
+        if (gameUnderWine() && !gameOptions.isEmpty())
+            QSKIP("the Win32 stand-in answers every ping");
         const std::string keymapBefore = keymapDump();
         QString text;
         for (int i = 0; text.size() < 100000; ++i) {
@@ -480,24 +485,27 @@ private slots:
         if (event == MidLine::OtherWindow) { // as a terminal would, it records what reaches it
             other = std::make_unique<PeerProcess>("Terminal", "Terminal");
             QVERIFY2(other->started(), other->error().c_str());
-            program.activate(other->window());
+            program.activate(other->xWindow());
         } else if (event == MidLine::OwnPhraseBox) {
             click(program, program.window(), 1, "TextLong", 21);
         } else if (event == MidLine::OwnButton) {
             click(program, program.window(), 1, "Command2", 1);
         } else {
-            QCOMPARE(program.terminate(), 0);
+            // Ends within a second, the line stopped where it was.
+            QElapsedTimer ending;
+            ending.start();
+            QCOMPARE(event == MidLine::Close ? program.close() : program.terminate(), 0);
+            QVERIFY2(ending.elapsed() < 1000, qPrintable(QString::number(ending.elapsed())));
         }
-        if (event != MidLine::Terminate) { // typing stops and says so in a box, taking the focus
+        const bool ended = event == MidLine::Terminate || event == MidLine::Close;
+        if (!ended) { // typing stops and says so in a box, taking the focus
             QVERIFY(waitUntil([&] {
                 const std::uint64_t box = viewableWindowOf(program.pid(), "Jeerkit", true);
                 return box != 0 && program.hasFocus(box);
             }));
         }
         // What the game got of the line, once it has handled every key that reached it.
-        queueEscape(game.window());
-        std::string cut = game.waitForText(from, "<Escape>", 20s);
-        cut = cut.substr(0, cut.rfind("<Escape>"));
+        const std::string cut = game.settledText(from);
         if (event == MidLine::OwnButton) {
             // Nothing stalls: the box closes and the next click sends. The line clicked mid-line
             // goes out whole, before it, or after it when the click lands in that line's pause
@@ -510,14 +518,13 @@ private slots:
                          sent == "! Help!\n: bows\n",
                      sent.c_str());
         }
-        if (event != MidLine::Terminate)
+        if (!ended)
             QCOMPARE(program.terminate(), 0);
         // The line was cut before its Enter, and at most a slice of it went elsewhere.
         QVERIFY(cut.size() < 100000 && cut.find('\n') == std::string::npos);
         if (other) {
-            queueEscape(other->window());
-            const std::string stray = other->waitForText(0, "<Escape>", 20s);
-            QVERIFY2(stray.size() <= 200 + 8 && stray.find('\n') == std::string::npos,
+            const std::string stray = other->settledText(0);
+            QVERIFY2(stray.size() <= SliceKeys && stray.find('\n') == std::string::npos,
                      stray.c_str());
         }
         QCOMPARE(program.saved("TextSet1", layout::text(21)), boxText);

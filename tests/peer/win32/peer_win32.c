@@ -7,7 +7,7 @@
  *                 the name of this executable, whatever the class.
  *   --title TEXT  window title (default "Ultima Online")
  *   --out FILE    the record: every character the window receives (WM_CHAR, surrogate pairs
- *                 joined) as UTF-8, Enter as a newline. A character that arrives while this
+ *                 joined) as UTF-8, Enter as a newline, Escape as "<Escape>". A character that arrives while this
  *                 window is not the foreground window is preceded by "<Background>", so that a
  *                 test comparing the record sees a missing activation. Written through after
  *                 every character.
@@ -87,6 +87,10 @@ static void onChar(WPARAM c) {
     const BOOL low = c >= 0xDC00 && c <= 0xDFFF;
     char out[8];
     highSurrogate = c >= 0xD800 && c <= 0xDBFF ? (WCHAR)c : 0;
+    if (c == 0x1B) { /* the tests' marker: everything before it has been handled */
+        writeText("<Escape>");
+        return;
+    }
     if (highSurrogate != 0 || (low && pair[0] == 0) || (c != L'\r' && (c < 0x20 || c == 0x7F)))
         return;
     if (GetForegroundWindow() != mainWindow)
