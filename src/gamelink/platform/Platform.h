@@ -24,6 +24,7 @@ struct TypingResult {
     };
     End end = End::Whole;
     std::size_t keysTyped = 0; // key actions typed in full, waits not counted
+    std::string problem;       // with Failed: what the player is told, where the backend knows
 };
 
 // Runs between slices of a line and while typing waits on the game, often enough for the
@@ -58,6 +59,8 @@ public:
     // The line is over, typed whole or not: lets go of every key still down and undoes what
     // was prepared for the rest. False if the display failed on the way.
     virtual bool end(bool whole) = 0;
+    // After a failed step: a sentence for the player, or empty where the desktop just failed.
+    virtual std::string problem() const { return {}; }
 };
 
 // What the game link and the windows need from the desktop. Plain C++ types only, so that

@@ -15,12 +15,16 @@ public:
     X11ErrorTrap(const X11ErrorTrap&) = delete;
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
+    // Errors caught by this trap so far, once the server has answered every request before.
+    int errors();
+
 private:
     static int onError(Display* display, XErrorEvent* event);
 
     Display* display_;
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
+    int errors_ = 0;
 };
 
 } // namespace jk::platform::x11
