@@ -149,6 +149,7 @@ public:
     bool end(bool whole) override {
         return state_.trapped([&] { return inner_->end(whole); });
     }
+    std::string problem() const override { return inner_->problem(); }
 
 private:
     State& state_;
