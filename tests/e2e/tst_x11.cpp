@@ -41,7 +41,10 @@ QString typed(jk::platform::Platform& platform, const PeerProcess& game, const K
 }
 
 bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
-    platform.activate(game.window());
+    if (qEnvironmentVariableIsSet("JK_OUTER_DISPLAY"))
+        clickThroughCompositor(game.window());
+    else
+        platform.activate(game.window());
     return waitUntil([&] { return platform.hasFocus(game.window()); });
 }
 
@@ -169,6 +172,8 @@ private slots:
         // Named keys (each one's keysym has a table of its own); modifiers end with their key.
         row("named keys and modifiers", "{BS}{TAB}{F14}{ADD}+a+1^a%f^%x^+a^é+{LEFT}^{F5}b+cD",
             "<BackSpace><Tab><F14><KP_Add>A!<C-a><A-f><C-A-x><C-A><C-é><S-Left><C-F5>bCD");
+        row("keys of every layout", "Hail +a+1^a%f{TAB}{BS}x~",
+            "Hail A!<C-a><A-f><Tab><BackSpace>x\n");
         row("CJK and emoji", "漢字 😀!", "漢字 😀!");
         row("empty line", "", "");
         row("Caps Lock on: letters as written", "aB1é!", "aB1é!", true, true);
@@ -190,6 +195,25 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(got, expected);
         QCOMPARE(capsNow, capsAfter);
+        nothingHeld();
+    }
+
+    // Characters off the layout arrive exactly, or, where the server refuses the keys for them
+    // (XWayland), none of the line does and the player is told which ones: never others.
+    void offLayoutExactOrNamed() {
+        ready();
+        const std::size_t from = game_->recordSize();
+        const jk::platform::TypingResult result =
+            jk::typeLine(*x11_, game_->window(), text(U"Café € 5 ж ok"));
+        const QString got = typed(*x11_, *game_, {}); // settles the game
+        if (result.end == jk::platform::TypingResult::End::Whole) {
+            QCOMPARE(QString::fromStdString(game_->record().substr(from)),
+                     u"Café € 5 ж ok<Escape>"_s);
+        } else {
+            QVERIFY2(result.problem.find("é € ж") != std::string::npos, result.problem.c_str());
+            QCOMPARE(got, QString());
+            QCOMPARE(result.keysTyped, std::size_t(0));
+        }
         nothingHeld();
     }
 
