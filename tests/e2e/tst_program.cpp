@@ -5,14 +5,19 @@
 #include "Harness.h"
 
 #include "phrasebook/SettingsLayout.h"
+#include "support/AsNobody.h"
 #include "ui/ControlTable.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <utility>
 
 using namespace jk;
@@ -117,6 +122,16 @@ struct Session {
         return true;
     }
 };
+
+// A listening socket at path that never answers; false if it cannot be made.
+bool listenAt(const QString& path) {
+    sockaddr_un address{AF_UNIX, {}};
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), std::min<size_t>(name.size(), 107));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    return fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+           ::listen(fd, 8) == 0;
+}
 
 // The message box (titled "Jeerkit") closed with Enter. Keys are held off the program's windows
 // for a moment after a line, so that keys still on their way never land in a phrase.
@@ -358,6 +373,7 @@ private slots:
         ProgramProcess second(first.configHome());
         QVERIFY(!second.start()); // shows no window of its own
         QCOMPARE(second.waitForExit(), 0);
+        QVERIFY(second.errorOutput().contains("already running"));
         QCOMPARE(fileBytes(first.storePath()), before);
         QVERIFY(first.running());
 
@@ -384,7 +400,8 @@ private slots:
         QTest::addColumn<int>("status"); // 0: the program starts (and ends on SIGTERM)
         // Killed between creating the lock and writing its owner into it; a crash on another
         // machine sharing this home; things that are no lock at all.
-        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe"})
+        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe",
+                                     "other host, another user's listener"})
             QTest::newRow(leftover) << QString(leftover) << 0;
         QTest::newRow("held by a program that does not answer") << QString("held") << 1;
     }
@@ -393,6 +410,38 @@ private slots:
         QFETCH(int, status);
         ProgramProcess program;
         prepare(program, 1);
+        const auto restore = qScopeGuard([runtime = qgetenv("XDG_RUNTIME_DIR")] {
+            qunsetenv("TMPDIR");
+            if (!runtime.isNull())
+                qputenv("XDG_RUNTIME_DIR", runtime);
+        });
+        pid_t listener = 0;
+        QTemporaryDir sharedDir; // a folder like /tmp
+        const auto stop = qScopeGuard([&listener] {
+            if (listener > 0)
+                ::kill(listener, SIGKILL);
+        });
+        if (leftover.endsWith("listener")) { // where the socket would be, and in the shared folder
+            if (!test::nobody())
+                QSKIP("not root: another user's listener cannot be made here");
+            const QString shared = sharedDir.path();
+            QVERIFY(::chmod(QFile::encodeName(shared), 01777) == 0);
+            qputenv("TMPDIR", QFile::encodeName(shared)), qunsetenv("XDG_RUNTIME_DIR");
+            const QString name =
+                "/jeerkit-" +
+                QCryptographicHash::hash(program.storePath().toUtf8(), QCryptographicHash::Sha1)
+                    .toHex()
+                    .left(16);
+            const QStringList at = {shared + name, shared + "/jeerkit-0" + name};
+            listener = test::startAsNobody([&] {
+                return QDir().mkdir(shared + "/jeerkit-0") &&
+                       ::chmod(QFile::encodeName(shared + "/jeerkit-0"), 0777) == 0 &&
+                       listenAt(at[0]) && listenAt(at[1]) && (::pause(), true);
+            });
+            QVERIFY(
+                waitUntil([&] { return QFileInfo::exists(at[0]) && QFileInfo::exists(at[1]); }));
+            leftover = "other host";
+        }
         const QString path = program.configHome() + "/Jeerkit/.Jeerkit.ini.running";
         QFile file(path);
         QLockFile held(path);
