@@ -433,6 +433,8 @@ private slots:
         QVERIFY(storefiles::isOwnFolder(QFileInfo(rescued.path).path()));
         QCOMPARE(bytesOf(victim), QByteArray("notes"));
         QCOMPARE(SettingsStore(rescued.path).read("Settings", "Var1", ""), QString("unsaved"));
+        const StoreResult again = store.rescue(); // a second one keeps the first
+        QVERIFY(again.ok && again.path != rescued.path && QFileInfo::exists(rescued.path));
         QVERIFY(SettingsStore(path).rescueNotice().contains(rescued.path));
     }
 
