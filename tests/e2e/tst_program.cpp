@@ -10,14 +10,13 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QLocalServer>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <utility>
 
 using namespace jk;
@@ -122,16 +121,6 @@ struct Session {
         return true;
     }
 };
-
-// A listening socket at path that never answers; false if it cannot be made.
-bool listenAt(const QString& path) {
-    sockaddr_un address{AF_UNIX, {}};
-    const QByteArray name = QFile::encodeName(path);
-    std::memcpy(address.sun_path, name.constData(), std::min<size_t>(name.size(), 107));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    return fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-           ::listen(fd, 8) == 0;
-}
 
 // The message box (titled "Jeerkit") closed with Enter. Keys are held off the program's windows
 // for a moment after a line, so that keys still on their way never land in a phrase.
@@ -410,36 +399,30 @@ private slots:
         QFETCH(int, status);
         ProgramProcess program;
         prepare(program, 1);
-        const auto restore = qScopeGuard([runtime = qgetenv("XDG_RUNTIME_DIR")] {
-            qunsetenv("TMPDIR");
-            if (!runtime.isNull())
-                qputenv("XDG_RUNTIME_DIR", runtime);
-        });
         pid_t listener = 0;
-        QTemporaryDir sharedDir; // a folder like /tmp
+        QTemporaryDir shared; // a folder like /tmp, for the program's socket too
         const auto stop = qScopeGuard([&listener] {
+            qunsetenv("TMPDIR");
             if (listener > 0)
                 ::kill(listener, SIGKILL);
         });
-        if (leftover.endsWith("listener")) { // where the socket would be, and in the shared folder
+        if (leftover.endsWith("listener")) { // where the socket would be, and its old name
             if (!test::nobody())
-                QSKIP("not root: another user's listener cannot be made here");
-            const QString shared = sharedDir.path();
-            QVERIFY(::chmod(QFile::encodeName(shared), 01777) == 0);
-            qputenv("TMPDIR", QFile::encodeName(shared)), qunsetenv("XDG_RUNTIME_DIR");
-            const QString name =
-                "/jeerkit-" +
-                QCryptographicHash::hash(program.storePath().toUtf8(), QCryptographicHash::Sha1)
-                    .toHex()
-                    .left(16);
-            const QStringList at = {shared + name, shared + "/jeerkit-0" + name};
-            listener = test::startAsNobody([&] {
-                return QDir().mkdir(shared + "/jeerkit-0") &&
-                       ::chmod(QFile::encodeName(shared + "/jeerkit-0"), 0777) == 0 &&
-                       listenAt(at[0]) && listenAt(at[1]) && (::pause(), true);
-            });
-            QVERIFY(
-                waitUntil([&] { return QFileInfo::exists(at[0]) && QFileInfo::exists(at[1]); }));
+                QSKIP(test::NeedsRoot);
+            QVERIFY(::chmod(QFile::encodeName(shared.path()), 01777) == 0);
+            qputenv("TMPDIR", QFile::encodeName(shared.path())), qunsetenv("XDG_RUNTIME_DIR");
+            const QByteArray hash =
+                QCryptographicHash::hash(program.storePath().toUtf8(), QCryptographicHash::Sha1);
+            const QString own = shared.filePath("jeerkit-0"),
+                          name = "/jeerkit-" + hash.toHex().left(16);
+            listener = test::asNobody(
+                [&] { // both servers live until pause() returns
+                    return QDir().mkdir(own) && ::chmod(QFile::encodeName(own), 0777) == 0 &&
+                           QLocalServer().listen(shared.path() + name) &&
+                           QLocalServer().listen(own + name) && (::pause(), true);
+                },
+                false);
+            QVERIFY(waitUntil([&] { return QFileInfo::exists(own + name); }));
             leftover = "other host";
         }
         const QString path = program.configHome() + "/Jeerkit/.Jeerkit.ini.running";

@@ -3,7 +3,6 @@
 #include "phrasebook/BuiltIns.h"
 #include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsStore.h"
-#include "phrasebook/StoreFiles.h"
 #include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
 #include "support/AsNobody.h"
@@ -52,6 +51,10 @@ bool plantAt(const QString& prefix, const QString& suffix, const QString& victim
         }
         return true;
     });
+}
+
+bool setMode(const QString& path, int mode) {
+    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
 }
 
 mode_t modeOf(const QString& path) {
@@ -218,57 +221,64 @@ private slots:
         QCOMPARE(SettingsStore(path).read("Settings", "Var1", ""), QString("new"));
     }
 
+    // The damaged file is kept beside the store, whole, in a new file of the player's alone,
+    // whatever another user put at the copy's names (when the folder lets others write).
     void damagedFileIsKeptAndReplaced_data() {
-        QTest::addColumn<QByteArray>("damage");
+        QTest::addColumn<QByteArray>("damage"); // empty: a file past the size bound, set aside
         QTest::newRow("missing ]") << QByteArray("[TextSet1\nText--0=x\n");
         QTest::newRow("invalid UTF-8") << QByteArray("[TextSet1]\nText--0=\xff\xfe\n");
         QTest::newRow("line without =") << QByteArray("[TextSet1]\nText--0=x\nhalf a line\n");
         QTest::newRow("NUL block") << QByteArray(300, '\0') + "\n[TextSet1]\nText--0=x\n";
         QTest::newRow("torn last line") << QByteArray("[TextSet1]\nText--0=x\nText--1=cut sh");
+        QTest::newRow("past the size bound") << QByteArray();
     }
 
     void damagedFileIsKeptAndReplaced() {
         QFETCH(QByteArray, damage);
         const QByteArray damaged = "[Settings]\nPrefix=Thee\n" + damage;
-        put(path, damaged);
+        const QString victim = dir->filePath("important-notes.txt");
+        put(victim, "notes");
+        if (test::nobody()) {
+            QVERIFY(setMode(dir->path(), 01777));
+            QVERIFY(plantAt(path + ".damaged-", "", victim));
+        }
+        QFile big(path);
+        if (damage.isEmpty())
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(SettingsStore::MaxFileBytes + 1));
+        else
+            put(path, damaged);
 
         SettingsStore store(path);
-        QVERIFY(store.loadProblem().contains("damaged"));
-        QCOMPARE(store.read("Settings", "Prefix", "Thou"), QString("Thee")); // what could be read
+        if (!damage.isEmpty()) // what could be read
+            QCOMPARE(store.read("Settings", "Prefix", "Thou"), QString("Thee"));
         store.write("Settings", "Var1", "new");
         QVERIFY(store.flush().ok); // not failed for the damage the load met
 
-        const QStringList copies = QDir(dir->path()).entryList({"Jeerkit.ini.damaged-*"});
+        QCOMPARE(bytesOf(victim), QByteArray("notes"));
+        const QStringList copies =
+            QDir(dir->path()).entryList({"Jeerkit.ini.damaged-*"}, QDir::Files | QDir::NoSymLinks);
         QCOMPARE(copies.size(), 1);
-        QCOMPARE(bytesOf(dir->filePath(copies[0])), damaged);
+        const QString copy = dir->filePath(copies[0]);
+        QVERIFY(store.loadProblem().contains(copy));
+        QCOMPARE(QFileInfo(copy).size(),
+                 damage.isEmpty() ? SettingsStore::MaxFileBytes + 1 : damaged.size());
+        if (!damage.isEmpty()) // a copy of the player's alone; the set-aside file keeps its mode
+            QVERIFY(bytesOf(copy) == damaged && (modeOf(copy) & 0777) == 0600);
         const SettingsStore reread(path);
         QVERIFY(reread.loadProblem().isEmpty());
         QCOMPARE(reread.read("Settings", "Var1", ""), QString("new"));
     }
 
-    void leftoverSaveLockDoesNotHoldUpSaving_data() {
-        QTest::addColumn<QByteArray>("lock");
-        // Killed between creating the lock and writing its owner, or after a power failure.
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("torn") << QByteArray("123");
-        QTest::newRow("garbage") << QByteArray("not\na lock\n\xff\xfe\n");
-        QTest::newRow("gone owner") << QByteArray("999999999\njeerkit\n\n");
-        QTest::newRow("held by a live program, fresh") << QByteArray("held");
-    }
-
-    void leftoverSaveLockDoesNotHoldUpSaving() {
-        QFETCH(QByteArray, lock);
+    // A lock beside the store, even a live program's kept fresh (what a leftover one can only
+    // be mistaken for), never holds up a save.
+    void saveLockDoesNotHoldUpSaving() {
         QLockFile held(path + ".saving.lock");
-        if (lock == "held")
-            QVERIFY(held.tryLock(0));
-        else
-            put(path + ".saving.lock", lock);
+        QVERIFY(held.tryLock(0));
         SettingsStore store(path);
         store.write("Settings", "Prefix", "kept");
-        // A fresh leftover lock would otherwise hold the save for 30 s; give it a third of that.
         auto saving = std::async(std::launch::async, [&store] { return store.flush(); });
         QVERIFY2(saving.wait_for(std::chrono::seconds(10)) == std::future_status::ready,
-                 "the save waited for a lock nobody holds");
+                 "the save waited for a lock");
         QVERIFY(saving.get().ok);
         QCOMPARE(SettingsStore(path).read("Settings", "Prefix", ""), QString("kept"));
     }
@@ -342,99 +352,53 @@ private slots:
         QCOMPARE(after.st_mode, before.st_mode);
         QCOMPARE(QFileInfo(path).isSymLink(), node != path);
     }
-    // Another user's links and folders at the names of the copies set beside a store, in a
-    // folder others can write to: nothing goes through them, and the copy is whole.
-    void plantedSideNames_data() {
-        QTest::addColumn<QByteArray>("stored"); // empty: a file past the size bound
-        QTest::newRow("damaged, copied") << QByteArray("[Settings]\nVar1=phrase\n[TextSet1\n");
-        QTest::newRow("too large, set aside") << QByteArray();
-    }
-
-    void plantedSideNames() {
-        QFETCH(QByteArray, stored);
-        JK_AS_NOBODY_OR_SKIP();
-        QCOMPARE(::chmod(QFile::encodeName(dir->path()).constData(), 01777), 0);
-        const QString victim = dir->filePath("important-notes.txt");
-        put(victim, "notes");
-        QVERIFY(plantAt(path + ".damaged-", "", victim));
-        QFile big(path);
-        if (stored.isEmpty())
-            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(SettingsStore::MaxFileBytes + 1));
-        else
-            put(path, stored);
-        SettingsStore store(path);
-        QVERIFY(store.loadProblem().contains(".damaged-"));
-        QCOMPARE(bytesOf(victim), QByteArray("notes"));
-        const QStringList sides =
-            QDir(dir->path()).entryList({"Jeerkit.ini.damaged-*"}, QDir::Files | QDir::NoSymLinks);
-        QCOMPARE(sides.size(), 1);
-        const QString side = dir->filePath(sides[0]);
-        QVERIFY(store.loadProblem().contains(side));
-        if (stored.isEmpty()) {
-            QCOMPARE(QFileInfo(side).size(), SettingsStore::MaxFileBytes + 1);
-        } else {
-            QCOMPARE(bytesOf(side), stored);
-            QCOMPARE(modeOf(side) & 0777, mode_t(0600));
-        }
-        store.write("Settings", "Var1", "new"); // and a store of its own begun
-        QVERIFY(store.flush().ok);
-        QCOMPARE(SettingsStore(path).read("Settings", "Var1", ""), QString("new"));
-    }
-
     // A rescue file: in the store's folder, or another of the player's alone, and in the shared
     // temporary folder only inside a private folder; always a new file only the player can
     // read, whatever another user planted; and the next start names it.
     void rescueFile_data() {
-        QTest::addColumn<QStringList>("foreign"); // variables that name another user's folder
+        QTest::addColumn<QString>("blocked"); // another user's: the store's folder, or all
         QTest::addColumn<QString>("where");
-        QTest::newRow("the store's folder") << QStringList{} << "/Jeerkit-rescued-";
-        QTest::newRow("the state folder")
-            << QStringList{"store"} << "/state/Jeerkit/Jeerkit-rescued-";
-        QTest::newRow("the temporary folder")
-            << QStringList{"store", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}
-            << "/tmp/jeerkit-rescue-";
+        QTest::newRow("the store's folder") << ""
+                                            << "/Jeerkit-rescued-";
+        QTest::newRow("the state folder") << "store"
+                                          << "/XDG_STATE_HOME/Jeerkit/Jeerkit-rescued-";
+        QTest::newRow("the temporary folder") << "all"
+                                              << "/TMPDIR/jeerkit-rescue-";
     }
 
     void rescueFile() {
-        QFETCH(QStringList, foreign);
+        QFETCH(QString, blocked);
         QFETCH(QString, where);
-        JK_AS_NOBODY_OR_SKIP();
-        const QString other = dir->filePath("other"), shared = dir->filePath("tmp");
-        const QString victim = dir->filePath("important-notes.txt");
+        if (!test::nobody())
+            QSKIP(test::NeedsRoot);
+        const QString other = dir->filePath("other"), shared = dir->filePath("TMPDIR");
+        const QString victim = dir->filePath("notes"), run = dir->filePath("XDG_RUNTIME_DIR");
         put(victim, "notes");
-        QVERIFY(QDir().mkpath(dir->filePath("run")) && QDir().mkpath(shared));
-        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
-        QCOMPARE(::chmod(QFile::encodeName(dir->filePath("run")).constData(), 0700), 0);
-        const test::UserIds nobody = *test::nobody(); // its folder, that anyone may write to
-        QVERIFY(QDir().mkdir(other) && ::chown(QFile::encodeName(other), nobody.uid, 0) == 0);
-        QCOMPARE(::chmod(QFile::encodeName(dir->path()).constData(), 0755), 0);
-        QCOMPARE(::chmod(QFile::encodeName(other).constData(), 0777), 0);
+        // nobody's folder that anyone may write to, one shared like /tmp, the session's own
+        QVERIFY(QDir().mkdir(other) && QDir().mkdir(shared) && QDir().mkdir(run));
+        QVERIFY(setMode(dir->path(), 0755) && setMode(other, 0777) && setMode(shared, 01777) &&
+                setMode(run, 0700) &&
+                ::chown(QFile::encodeName(other), test::nobody()->first, 0) == 0);
         QVERIFY(plantAt(shared + "/Jeerkit-rescued-", ".ini", victim));
-        QVERIFY(plantAt(other + "/Jeerkit-rescued-", ".ini", victim));
-        const auto unset = qScopeGuard([] {
-            for (const char* name :
-                 {"XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "TMPDIR"})
+        const char* const names[] = {"XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR",
+                                     "TMPDIR"};
+        const auto unset = qScopeGuard([&names] {
+            for (const char* name : names)
                 qunsetenv(name);
         });
-        qputenv("TMPDIR", QFile::encodeName(shared));
-        for (const auto& [name, own] : {std::pair{"XDG_STATE_HOME", "state"},
-                                        {"XDG_DATA_HOME", "data"},
-                                        {"XDG_RUNTIME_DIR", "run"}})
-            qputenv(name, QFile::encodeName(foreign.contains(name) ? other : dir->filePath(own)));
-        if (foreign.contains("store"))
-            path = other + "/Jeerkit.ini";
+        for (const char* name : names) // each a folder of that name; the shared one stays
+            qputenv(name, QFile::encodeName(
+                              blocked == "all" && name != names[3] ? other : dir->filePath(name)));
+        path = blocked.isEmpty() ? path : other + "/Jeerkit.ini";
 
         SettingsStore store(path);
         store.write("Settings", "Var1", "unsaved");
         const StoreResult rescued = store.rescue();
-        QVERIFY2(rescued.ok, qPrintable(rescued.reason));
-        QVERIFY2(rescued.path.startsWith(dir->path() + where), qPrintable(rescued.path));
+        QVERIFY2(rescued.ok && rescued.path.startsWith(dir->path() + where),
+                 qPrintable(rescued.path + rescued.reason));
         QCOMPARE(modeOf(rescued.path), mode_t(S_IFREG | 0600));
-        QVERIFY(storefiles::isOwnFolder(QFileInfo(rescued.path).path()));
         QCOMPARE(bytesOf(victim), QByteArray("notes"));
         QCOMPARE(SettingsStore(rescued.path).read("Settings", "Var1", ""), QString("unsaved"));
-        const StoreResult again = store.rescue(); // a second one keeps the first
-        QVERIFY(again.ok && again.path != rescued.path && QFileInfo::exists(rescued.path));
         QVERIFY(SettingsStore(path).rescueNotice().contains(rescued.path));
     }
 
@@ -452,27 +416,24 @@ private slots:
     void lockedStoreIsLeftAlone() {
         QFETCH(int, mode);
         QFETCH(bool, foreign);
-        JK_AS_NOBODY_OR_SKIP();
-        const test::UserIds player = *test::nobody();
+        if (!test::nobody())
+            QSKIP(test::NeedsRoot);
+        const auto [uid, gid] = *test::nobody(); // the player
         const QByteArray original = "[Settings]\nVar1=phrase\n";
         put(path, original);
-        QCOMPARE(::chown(QFile::encodeName(dir->path()).constData(), player.uid, player.gid), 0);
-        if (!foreign)
-            QCOMPARE(::chown(QFile::encodeName(path).constData(), player.uid, player.gid), 0);
-        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+        QVERIFY(::chown(QFile::encodeName(dir->path()), uid, gid) == 0 && setMode(path, mode) &&
+                (foreign || ::chown(QFile::encodeName(path), uid, gid) == 0));
         QVERIFY(test::asNobody([&] {
             SettingsStore store(path);
             store.write("Settings", "Var2", "edit");
             const StoreResult saved = store.flush(); // the close's save, and its rescue
             return !store.loadProblem().isEmpty() && (saved.ok || store.rescue().ok);
         }));
-        bool kept = false, edited = false;
-        for (const QFileInfo& file : QDir(dir->path()).entryInfoList(QDir::Files)) {
-            kept = kept || bytesOf(file.filePath()) == original;
-            edited =
-                edited || SettingsStore(file.filePath()).read("Settings", "Var2", "") == "edit";
-        }
-        QVERIFY2(kept && edited, kept ? "the edit is lost" : "the phrase is lost");
+        QByteArrayList held; // every file in the folder, as root reads it
+        for (const QFileInfo& file : QDir(dir->path()).entryInfoList(QDir::Files))
+            held << bytesOf(file.filePath());
+        QVERIFY2(held.contains(original), "the phrase is lost");
+        QVERIFY2(held.join('\0').contains("Var2=edit"), "the edit is lost");
         if (mode & (foreign ? 0004 : 0400)) // readable, so read-only: left as it was
             QCOMPARE(bytesOf(path), original);
     }
@@ -487,14 +448,10 @@ private slots:
         store.write("Settings", "Var1", fill);
         QVERIFY(store.flush().ok);
         QCOMPARE(QFileInfo(path).size(), SettingsStore::MaxFileBytes);
-        {
-            const SettingsStore reread(path);
-            QVERIFY2(reread.loadProblem().isEmpty(), qPrintable(reread.loadProblem()));
-            QVERIFY(reread.read("Settings", "Var1", "") == fill);
-        }
+        QVERIFY(SettingsStore(path).loadProblem().isEmpty());
+        QVERIFY(SettingsStore(path).read("Settings", "Var1", "") == fill);
         store.write("Settings", "Var1", fill + u'x');
-        const StoreResult over = store.flush();
-        QVERIFY(!over.ok && over.tooLarge);
+        QVERIFY(store.flush().tooLarge);
         QCOMPARE(QFileInfo(path).size(), SettingsStore::MaxFileBytes);
     }
 };

@@ -3,8 +3,6 @@
 // Another user of the machine, for real: work done in a child process that has taken the
 // user and group ids of "nobody". Needs root (as the tests run in CI).
 
-#include <QTest>
-
 #include <grp.h>
 #include <optional>
 #include <pwd.h>
@@ -13,41 +11,26 @@
 
 namespace jk::test {
 
-struct UserIds {
-    uid_t uid;
-    gid_t gid;
-};
+inline constexpr const char* NeedsRoot = "not root: another user's files cannot be made here";
 
-inline std::optional<UserIds> nobody() {
+// nobody's user and group id, when this process may take them.
+inline std::optional<std::pair<uid_t, gid_t>> nobody() {
     const passwd* user = ::getpwnam("nobody");
-    if (::geteuid() != 0 || !user)
-        return std::nullopt;
-    return UserIds{user->pw_uid, user->pw_gid};
+    return ::geteuid() == 0 && user ? std::optional(std::pair(user->pw_uid, user->pw_gid))
+                                    : std::nullopt;
 }
 
-// The child runs work as nobody and ends with 0 when it returned true; its pid.
+// The child runs work as nobody and ends with 0 when it returned true. Without wait: its pid;
+// with: whether it ended so.
 template <typename Work>
-pid_t startAsNobody(Work work) {
-    const UserIds ids = nobody().value();
+pid_t asNobody(Work work, bool wait = true) {
+    const auto [uid, gid] = nobody().value();
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        const bool dropped =
-            ::setgroups(0, nullptr) == 0 && ::setgid(ids.gid) == 0 && ::setuid(ids.uid) == 0;
-        ::_exit(dropped && work() ? 0 : 1);
-    }
-    return pid;
-}
-
-template <typename Work>
-bool asNobody(Work work) {
-    const pid_t pid = startAsNobody(work);
+    if (pid == 0)
+        ::_exit(::setgroups(0, nullptr) || ::setgid(gid) || ::setuid(uid) || !work() ? 1 : 0);
     int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    return !wait ? pid
+                 : ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace jk::test
-
-#define JK_AS_NOBODY_OR_SKIP()                                                                     \
-    if (!jk::test::nobody())                                                                       \
-    QSKIP("not root: another user's files cannot be made here")
