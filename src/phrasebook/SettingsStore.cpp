@@ -97,24 +97,33 @@ bool holdsEveryKey(const QByteArray& bytes, qsizetype keys) {
 
 // The store as QSettings writes it, made in a folder of the program's own: no lock, link or
 // leftover that anyone put beside the store can hold up or divert the save.
-std::optional<QByteArray> renderIni(const SettingsStore::Values& values, QString* error) {
-    const QTemporaryDir scratch;
+std::optional<QByteArray> renderIn(const QString& folder, const SettingsStore::Values& values) {
+    const QTemporaryDir scratch(folder + QStringLiteral("/.jeerkit-XXXXXX"));
     const QString file = scratch.filePath(QStringLiteral("store.ini"));
-    if (scratch.isValid()) {
-        QSettings ini(file, QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            ini.setValue(it.key(), it.value());
-        ini.sync();
-        QFile written(file);
-        if (ini.status() == QSettings::NoError &&
-            (values.isEmpty() || written.open(QIODevice::ReadOnly))) {
-            QByteArray bytes = written.readAll();
-            if (holdsEveryKey(bytes, values.size()))
-                return bytes;
-        }
-    }
-    *error = QStringLiteral("the new contents could not be prepared in %1 (is it full?)")
-                 .arg(QDir::tempPath());
+    if (!scratch.isValid())
+        return std::nullopt;
+    QSettings ini(file, QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        ini.setValue(it.key(), it.value());
+    ini.sync();
+    QFile written(file);
+    if (ini.status() != QSettings::NoError ||
+        (!values.isEmpty() && !written.open(QIODevice::ReadOnly)))
+        return std::nullopt;
+    QByteArray bytes = written.readAll();
+    return holdsEveryKey(bytes, values.size()) ? std::optional(bytes) : std::nullopt;
+}
+
+// The temporary folder first, then beside the file that is written (a full /tmp must not
+// stop a save to a disk with room).
+std::optional<QByteArray> renderIni(const SettingsStore::Values& values, const QString& beside,
+                                    QString* error) {
+    for (const QString& folder : {QDir::tempPath(), QFileInfo(beside).absolutePath()})
+        if (std::optional<QByteArray> bytes = renderIn(folder, values))
+            return bytes;
+    *error = QStringLiteral("the new contents could not be prepared in %1 nor beside %2 (is "
+                            "the disk full?)")
+                 .arg(QDir::tempPath(), beside);
     return std::nullopt;
 }
 
@@ -147,7 +156,7 @@ StoreResult writeStore(const QString& path, const SettingsStore::Values& values)
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("the folder %1 could not be created").arg(folder));
     QString error;
-    const std::optional<QByteArray> bytes = renderIni(values, &error);
+    const std::optional<QByteArray> bytes = renderIni(values, target.path, &error);
     if (!bytes)
         return fail(error);
     // A store the next start would refuse is not written at all.
@@ -370,7 +379,7 @@ std::function<StoreResult()> SettingsStore::flushJob() {
 
 StoreResult SettingsStore::rescue() const {
     QString error;
-    const std::optional<QByteArray> bytes = renderIni(values_, &error);
+    const std::optional<QByteArray> bytes = renderIni(values_, path_, &error);
     const QString made = bytes ? storefiles::writeRescue(path_, *bytes, &error) : QString();
     return {!made.isEmpty(), made, error};
 }

@@ -270,10 +270,12 @@ private slots:
     }
 
     // A lock beside the store, even a live program's kept fresh (what a leftover one can only
-    // be mistaken for), never holds up a save.
+    // be mistaken for), never holds up a save; nor does a temporary folder that is not there.
     void saveLockDoesNotHoldUpSaving() {
         QLockFile held(path + ".saving.lock");
         QVERIFY(held.tryLock(0));
+        qputenv("TMPDIR", QFile::encodeName(dir->filePath("gone")));
+        const auto unset = qScopeGuard([] { qunsetenv("TMPDIR"); });
         SettingsStore store(path);
         store.write("Settings", "Prefix", "kept");
         auto saving = std::async(std::launch::async, [&store] { return store.flush(); });
