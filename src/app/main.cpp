@@ -103,8 +103,12 @@ int main(int argc, char* argv[]) {
     // The desktop session ending saves like closing the window.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.modes().closeActive(); });
-    if (const QString problem = store.loadProblem(); !problem.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), problem);
+    // What went wrong with the store, and what an earlier run could only rescue.
+    QString told = store.loadProblem();
+    if (const QString rescued = store.rescueNotice(); !rescued.isEmpty())
+        told += (told.isEmpty() ? QString() : QStringLiteral("\n\n")) + rescued;
+    if (!told.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), told);
     form.Form_Load();
     // A close asked for during start-up (while the warning above was up) ends it here.
     const bool endedEarly = form.modes().closeIfAsked();

@@ -5,12 +5,16 @@
 #include "Harness.h"
 
 #include "phrasebook/SettingsLayout.h"
+#include "support/AsNobody.h"
 #include "ui/ControlTable.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLocalServer>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -372,6 +376,7 @@ private slots:
         ProgramProcess second(first.configHome());
         QVERIFY(!second.start()); // shows no window of its own
         QCOMPARE(second.waitForExit(), 0);
+        QVERIFY(second.errorOutput().contains("already running"));
         QCOMPARE(fileBytes(first.storePath()), before);
         QVERIFY(first.running());
 
@@ -398,7 +403,8 @@ private slots:
         QTest::addColumn<int>("status"); // 0: the program starts (and ends on SIGTERM)
         // Killed between creating the lock and writing its owner into it; a crash on another
         // machine sharing this home; things that are no lock at all.
-        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe"})
+        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe",
+                                     "other host, another user's listener"})
             QTest::newRow(leftover) << QString(leftover) << 0;
         QTest::newRow("held by a program that does not answer") << QString("held") << 1;
     }
@@ -407,6 +413,32 @@ private slots:
         QFETCH(int, status);
         ProgramProcess program;
         prepare(program, 1);
+        pid_t listener = 0;
+        QTemporaryDir shared; // a folder like /tmp, for the program's socket too
+        const auto stop = qScopeGuard([&listener] {
+            qunsetenv("TMPDIR");
+            if (listener > 0)
+                ::kill(listener, SIGKILL);
+        });
+        if (leftover.endsWith("listener")) { // where the socket would be, and its old name
+            if (!test::nobody())
+                QSKIP(test::NeedsRoot);
+            QVERIFY(::chmod(QFile::encodeName(shared.path()), 01777) == 0);
+            qputenv("TMPDIR", QFile::encodeName(shared.path())), qunsetenv("XDG_RUNTIME_DIR");
+            const QByteArray hash =
+                QCryptographicHash::hash(program.storePath().toUtf8(), QCryptographicHash::Sha1);
+            const QString own = shared.filePath("jeerkit-0"),
+                          name = "/jeerkit-" + hash.toHex().left(16);
+            listener = test::asNobody(
+                [&] { // both servers live until pause() returns
+                    return QDir().mkdir(own) && ::chmod(QFile::encodeName(own), 0777) == 0 &&
+                           QLocalServer().listen(shared.path() + name) &&
+                           QLocalServer().listen(own + name) && (::pause(), true);
+                },
+                false);
+            QVERIFY(waitUntil([&] { return QFileInfo::exists(own + name); }));
+            leftover = "other host";
+        }
         const QString path = program.configHome() + "/Jeerkit/.Jeerkit.ini.running";
         QFile file(path);
         QLockFile held(path);
