@@ -176,6 +176,7 @@ void FormMain::Command4_Click() {
         about_ = std::make_unique<FormAbout>(&ui_);
         // The box has no caption; Qt would show the application's name in its place.
         ui_.platform.clearTitle(static_cast<platform::WindowId>(about_->winId()));
+        about_->fitOnScreenOf(*this);
     }
     about_->exec();
     modes_.returnTo(*this);

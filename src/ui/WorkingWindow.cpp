@@ -3,6 +3,7 @@
 #include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
 #include "ui/Appearance.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextSetSelector.h"
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
@@ -39,6 +40,7 @@ BuiltControls WorkingWindow::buildControls(bool renames) {
         connect(command2_[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
     // The first control in the keyboard order has the focus when the window opens.
     command1_->setFocus();
+    fit_ = std::make_unique<ScreenFit>(*this, controls::workingWindow(size_));
     return built;
 }
 

@@ -1,0 +1,106 @@
+#include "ui/ScreenFit.h"
+
+#include "ui/Appearance.h"
+#include "ui/ControlBuilder.h"
+#include "ui/Twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace jk {
+
+namespace {
+
+// Smaller than this nothing can be read any more; the window then sticks out.
+constexpr double SmallestScale = 0.25;
+
+// Frames are known only once a window has been shown; until then those of the program's
+// last shown window stand in, and before any a usual title bar and border.
+QMargins& knownFrame() {
+    static QMargins frame;
+    return frame;
+}
+
+QSize drawnSize(const controls::Window& table) {
+    return {twipsToPixels(table.width), twipsToPixels(table.height)};
+}
+
+// The screen under the middle of the frame, else the one it overlaps most, else the primary.
+QScreen* screenFor(const QRect& frame) {
+    if (QScreen* under = QGuiApplication::screenAt(frame.center()))
+        return under;
+    QScreen* best = QGuiApplication::primaryScreen();
+    qint64 most = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->geometry().intersected(frame);
+        if (qint64(common.width()) * common.height() > most) {
+            most = qint64(common.width()) * common.height();
+            best = screen;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+ScreenFit::ScreenFit(QWidget& window, const controls::Window& table)
+    : window_(window)
+    , table_(table)
+    , design_(window.font())
+    , fixedSize_(window.minimumSize() == window.maximumSize()) {}
+
+double ScreenFit::fittingScale(QSize drawn, QMargins frame, QRect available) {
+    const double across = double(available.width() - frame.left() - frame.right()) / drawn.width();
+    const double down = double(available.height() - frame.top() - frame.bottom()) / drawn.height();
+    return std::clamp(std::min(across, down), SmallestScale, 1.0);
+}
+
+QPoint ScreenFit::keptOn(QRect frame, QRect available) {
+    const auto along = [](int at, int length, int first, int room) {
+        return std::max(first, std::min(at, first + room - length));
+    };
+    return {along(frame.left(), frame.width(), available.left(), available.width()),
+            along(frame.top(), frame.height(), available.top(), available.height())};
+}
+
+QMargins ScreenFit::frameMargins() const {
+    const QRect outer = window_.frameGeometry(), inner = window_.geometry();
+    const QMargins own(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (!own.isNull())
+        return knownFrame() = own;
+    if (!knownFrame().isNull() || QGuiApplication::platformName() == u"offscreen")
+        return knownFrame();
+    return {4, 30, 4, 4};
+}
+
+void ScreenFit::fit() {
+    const QMargins frame = frameMargins();
+    // The position is the frame's top-left corner.
+    const auto outer = [&](QSize client) {
+        return QRect(window_.pos(), client.grownBy(frame));
+    };
+    const QRect available = screenFor(outer(drawnSize(table_)))->availableGeometry();
+    const double scale = fittingScale(drawnSize(table_), frame, available);
+    if (scale != scale_)
+        scaleTo(scale);
+    if (const QPoint on = keptOn(outer(window_.size()), available); on != window_.pos())
+        window_.move(on);
+}
+
+void ScreenFit::scaleTo(double scale) {
+    scale_ = scale;
+    window_.setFont(look::scaled(design_, scale));
+    placeControls(window_, table_, scale);
+    const QSize drawn = drawnSize(table_);
+    const QSize size(int(drawn.width() * scale), int(drawn.height() * scale));
+    if (fixedSize_)
+        window_.setFixedSize(size);
+    else
+        window_.resize(size);
+}
+
+} // namespace jk
