@@ -62,7 +62,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Jeerkit"));
     QApplication::setOrganizationName(QStringLiteral("Jeerkit"));
     // Lets the desktop match the windows to the menu entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.Jeerkit"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.jeerkit"));
     // Switching windows hides one after showing the next; the program ends only through a
     // window's close sequence.
     QApplication::setQuitOnLastWindowClosed(false);
