@@ -24,6 +24,8 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     image1_ = built.get<QLabel>("Image1");
     image1_->setPixmap(look::aboutPicture());
     image1_->setScaledContents(true); // follows the box when it is drawn smaller
+    image1_->setAccessibleName(
+        QStringLiteral("A castle by night under the moon, and Huzzah! in a speech bubble"));
     label1_ = built.array<QLabel, 4>("Label1");
     command1_ = built.get<QPushButton>("Command1");
     command1_->setDefault(true);

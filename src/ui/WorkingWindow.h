@@ -60,6 +60,8 @@ protected:
     // renames the current set where its field can be typed into.
     BuiltControls buildControls(bool renames);
     void closeEvent(QCloseEvent* event) override;
+    // Tells screen readers what each send button types, from the current set.
+    void nameSendButtons();
     // The full text of entry index of the current set, into label.
     void showFullText(QLabel& label, int index);
     TextSetSelector& selector() { return *selector_; }
