@@ -5,7 +5,9 @@
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOptionComplex>
 #include <QWidget>
 
 #include <algorithm>
@@ -43,6 +45,46 @@ QScreen* screenFor(const QRect& frame) {
     }
     return best;
 }
+
+// The desktop's style with its fixed-size parts (check marks, the drop-down arrow) drawn at
+// the window's scale, so that they shrink with the controls instead of being cut off.
+class ScaledStyle final : public QProxyStyle {
+public:
+    explicit ScaledStyle(double scale)
+        : scale_(scale) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_CheckBoxLabelSpacing:
+            return std::max(1, int(size * scale_));
+        default:
+            return size;
+        }
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control != CC_ComboBox || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
+            return rect;
+        // The arrow narrower by the scale, the field wider by as much.
+        const QRect arrow = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+        const int spare = arrow.width() - int(arrow.width() * scale_);
+        const bool rightToLeft = option->direction == Qt::RightToLeft;
+        if (part == SC_ComboBoxArrow)
+            return rightToLeft ? rect.adjusted(0, 0, -spare, 0) : rect.adjusted(spare, 0, 0, 0);
+        return rightToLeft ? rect.adjusted(-spare, 0, 0, 0) : rect.adjusted(0, 0, spare, 0);
+    }
+
+private:
+    double scale_;
+};
 
 } // namespace
 
@@ -95,6 +137,14 @@ void ScreenFit::scaleTo(double scale) {
     scale_ = scale;
     window_.setFont(look::scaled(design_, scale));
     placeControls(window_, table_, scale);
+    QStyle* const previous = style_;
+    style_ = scale < 1.0 ? new ScaledStyle(scale) : nullptr;
+    if (style_ != nullptr)
+        style_->setParent(&window_);
+    // A style set on a widget does not pass to its children: each control gets it.
+    for (QWidget* control : window_.findChildren<QWidget*>())
+        control->setStyle(style_);
+    delete previous;
     const QSize drawn = drawnSize(table_);
     const QSize size(int(drawn.width() * scale), int(drawn.height() * scale));
     if (fixedSize_)

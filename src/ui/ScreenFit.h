@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 
+class QStyle;
 class QWidget;
 
 namespace jk {
@@ -42,6 +43,7 @@ private:
     const QFont design_;
     const bool fixedSize_;
     double scale_ = 1.0;
+    QStyle* style_ = nullptr; // owned by the window; only while drawn smaller
 };
 
 } // namespace jk
