@@ -19,12 +19,10 @@ namespace {
 // Smaller than this nothing can be read any more; the window then sticks out.
 constexpr double SmallestScale = 0.25;
 
-// Frames are known only once a window has been shown; until then those of the program's
-// last shown window stand in, and before any a usual title bar and border.
-QMargins& knownFrame() {
-    static QMargins frame;
-    return frame;
-}
+// Frames are known only once a window has been shown, and windows are fitted before: until
+// then room is left for a usual title bar and border (none on the offscreen platform, which
+// draws no frames).
+constexpr QMargins UsualFrame(4, 30, 4, 4);
 
 QSize drawnSize(const controls::Window& table) {
     return {twipsToPixels(table.width), twipsToPixels(table.height)};
@@ -44,6 +42,24 @@ QScreen* screenFor(const QRect& frame) {
         }
     }
     return best;
+}
+
+// The largest scale, at most 1, at which a client area drawn `drawn` pixels large fits into
+// `available` with the frame around it.
+double fittingScale(QSize drawn, QMargins frame, QRect available) {
+    const double across = double(available.width() - frame.left() - frame.right()) / drawn.width();
+    const double down = double(available.height() - frame.top() - frame.bottom()) / drawn.height();
+    return std::clamp(std::min(across, down), SmallestScale, 1.0);
+}
+
+// The frame's top-left corner moved by as little as possible to bring it into `available`
+// (to its top-left corner where it cannot fit).
+QPoint keptOn(QRect frame, QRect available) {
+    const auto along = [](int at, int length, int first, int room) {
+        return std::max(first, std::min(at, first + room - length));
+    };
+    return {along(frame.left(), frame.width(), available.left(), available.width()),
+            along(frame.top(), frame.height(), available.top(), available.height())};
 }
 
 // The desktop's style with its fixed-size parts (check marks, the drop-down arrow) drawn at
@@ -94,29 +110,13 @@ ScreenFit::ScreenFit(QWidget& window, const controls::Window& table)
     , design_(window.font())
     , fixedSize_(window.minimumSize() == window.maximumSize()) {}
 
-double ScreenFit::fittingScale(QSize drawn, QMargins frame, QRect available) {
-    const double across = double(available.width() - frame.left() - frame.right()) / drawn.width();
-    const double down = double(available.height() - frame.top() - frame.bottom()) / drawn.height();
-    return std::clamp(std::min(across, down), SmallestScale, 1.0);
-}
-
-QPoint ScreenFit::keptOn(QRect frame, QRect available) {
-    const auto along = [](int at, int length, int first, int room) {
-        return std::max(first, std::min(at, first + room - length));
-    };
-    return {along(frame.left(), frame.width(), available.left(), available.width()),
-            along(frame.top(), frame.height(), available.top(), available.height())};
-}
-
 QMargins ScreenFit::frameMargins() const {
     const QRect outer = window_.frameGeometry(), inner = window_.geometry();
     const QMargins own(inner.left() - outer.left(), inner.top() - outer.top(),
                        outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    if (!own.isNull())
-        return knownFrame() = own;
-    if (!knownFrame().isNull() || QGuiApplication::platformName() == u"offscreen")
-        return knownFrame();
-    return {4, 30, 4, 4};
+    if (!own.isNull() || QGuiApplication::platformName() == u"offscreen")
+        return own;
+    return UsualFrame;
 }
 
 void ScreenFit::fit() {

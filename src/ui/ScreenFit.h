@@ -4,8 +4,6 @@
 
 #include <QFont>
 #include <QMargins>
-#include <QRect>
-#include <QSize>
 
 class QStyle;
 class QWidget;
@@ -24,15 +22,6 @@ public:
 
     // Scale and place for the screen at the window's position.
     void fit();
-    // 1: as drawn.
-    double scale() const { return scale_; }
-
-    // The largest scale, at most 1, at which a client area drawn `drawn` pixels large fits
-    // into `available` with the frame around it.
-    static double fittingScale(QSize drawn, QMargins frame, QRect available);
-    // The frame's top-left corner moved by as little as possible to bring it into
-    // `available` (to its top-left corner where it cannot fit).
-    static QPoint keptOn(QRect frame, QRect available);
 
 private:
     void scaleTo(double scale);
