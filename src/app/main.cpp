@@ -17,32 +17,52 @@
 #endif
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #ifdef Q_OS_WIN
 #include <QStandardPaths>
 #endif
 
 #include <cstdio>
 
+namespace {
+
+// Qt's own texts (the standard buttons of the message boxes) in the desktop's language; the
+// program's own texts are English.
+void installQtTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = jk::answerCommandLine(argc, argv))
         return *status;
 #ifdef Q_OS_LINUX
-    // Keystrokes go to the game through X11, so the windows must live on the X display too.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        // Without a display the toolkit would abort with a text that helps nobody.
-        if (const std::string problem = jk::platform::windowSystemProblem(); !problem.empty()) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
-            return 1;
-        }
+    // Keystrokes go to the game through X11, so the windows must live on the X display too:
+    // as native Wayland windows they could be neither placed, kept on top nor typed from. Many
+    // Wayland setups set the variable for every program, so it is overridden, not obeyed.
+    if (const QByteArray asked = qgetenv("QT_QPA_PLATFORM"); !asked.isEmpty() && asked != "xcb")
+        std::fprintf(stderr, "Jeerkit: QT_QPA_PLATFORM=%s ignored: Jeerkit runs on X11 (xcb)\n",
+                     asked.constData());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without a display the toolkit would abort with a text that helps nobody.
+    if (const std::string problem = jk::platform::windowSystemProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
     }
 #endif
     QApplication app(argc, argv);
+    installQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Jeerkit"));
     QApplication::setOrganizationName(QStringLiteral("Jeerkit"));
     // Lets the desktop match the windows to the menu entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.Jeerkit"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.jeerkit"));
     // Switching windows hides one after showing the next; the program ends only through a
     // window's close sequence.
     QApplication::setQuitOnLastWindowClosed(false);

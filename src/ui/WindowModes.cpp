@@ -7,6 +7,7 @@
 #include "phrasebook/SettingsStore.h"
 #include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
+#include "ui/ScreenFit.h"
 #include "ui/StoreKeeper.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
@@ -132,8 +133,10 @@ void WindowModes::restorePosition(WorkingWindow& window) {
     const PositionKeys keys = positionKeys(window.windowSize());
     const float top = readPosition(ui_.store, keys.top);
     const float left = readPosition(ui_.store, keys.left);
-    // Used as stored, also far off the screen: the player may have had a larger desktop.
     window.move(twipsToPixels(left), twipsToPixels(top));
+    // Where the player cannot reach it (another desktop size, another scale), it is brought
+    // onto the screen and scaled down to fit.
+    window.screenFit().fit();
 }
 
 void WindowModes::storePosition(WorkingWindow& window) {

@@ -45,7 +45,7 @@ public:
 
     // The first duties of every Form_Activate: store "WindowSize", apply the top-most state.
     void activated(WorkingWindow& window);
-    // Form_Load of every window: its position from its two keys.
+    // Form_Load of every window: its position from its two keys, kept on the screen.
     void restorePosition(WorkingWindow& window);
     // Its position under its two keys, when its state is normal.
     void storePosition(WorkingWindow& window);

@@ -2,7 +2,9 @@
 
 #include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
+#include "ui/AccessibleNames.h"
 #include "ui/Appearance.h"
+#include "ui/ScreenFit.h"
 #include "ui/TextSetSelector.h"
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
@@ -39,6 +41,8 @@ BuiltControls WorkingWindow::buildControls(bool renames) {
         connect(command2_[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
     // The first control in the keyboard order has the focus when the window opens.
     command1_->setFocus();
+    accessible::nameControls(built);
+    fit_ = std::make_unique<ScreenFit>(*this, controls::workingWindow(size_));
     return built;
 }
 
@@ -83,6 +87,14 @@ void WorkingWindow::Command2_Click(int index) {
 
 void WorkingWindow::Command3_Click() {
     modes_.switchFrom(*this);
+}
+
+void WorkingWindow::nameSendButtons() {
+    if (!ui_.book.hasCurrentSet())
+        return;
+    for (int i = 0; i < EntryCount; ++i)
+        accessible::nameSendButton(*command2_[i], i,
+                                   ui_.book.EntryLong[ui_.book.CurrentTextSet][i]);
 }
 
 void WorkingWindow::showFullText(QLabel& label, int index) {

@@ -363,7 +363,13 @@ bool ProgramProcess::start(const QString& title) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_);
     env.insert(QStringLiteral("XDG_DATA_HOME"), configHome_ + QStringLiteral("/data"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // The desktop the tests run from must not leak in: its platform, scale, language.
+    for (const char* name : {"QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
+                             "QT_FONT_DPI", "WAYLAND_DISPLAY", "LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    for (auto it = env_.cbegin(); it != env_.cend(); ++it)
+        env.insert(it.key(), it.value());
     // Why a line was not sent, for a failure's report.
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jk.gamelink.info=true"));
     process_.setProcessEnvironment(env);

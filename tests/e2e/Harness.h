@@ -134,6 +134,7 @@ public:
     QString configHome() const { return configHome_; }
     QString storePath() const { return configHome_ + QStringLiteral("/Jeerkit/Jeerkit.ini"); }
     SettingsStore& store(); // prepared before start()
+    void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
     // Starts the program and waits for a viewable window whose title starts with title.
     bool start(const QString& title = QStringLiteral("Jeerkit 2.0"));
     std::uint64_t window() const { return window_; }
@@ -163,6 +164,7 @@ private:
     QString configHome_;
     std::unique_ptr<SettingsStore> store_;
     QMap<QString, QMap<QString, QString>> registry_;
+    QMap<QString, QString> env_; // set for the program on top of the cleaned environment
     QProcess process_;
     std::uint64_t window_ = 0;
 };

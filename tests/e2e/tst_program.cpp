@@ -575,6 +575,45 @@ private slots:
         QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 1; }));
         QCOMPARE(program.terminate(), 0);
     }
+
+    // Whatever the desktop asks for, an X11 window whole on the screen (with-x.sh's 1280x1024):
+    // a Wayland platform (said to be ignored), 200% scale, a place stored off every screen.
+    void opensWholeOnScreen_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("left"); // stored "MainLeft"
+        QTest::newRow("wayland asked for") << "QT_QPA_PLATFORM"
+                                           << "wayland"
+                                           << "0";
+        QTest::newRow("200% scale") << "QT_SCALE_FACTOR"
+                                    << "2"
+                                    << "0";
+        QTest::newRow("off every screen") << "QT_SCALE_FACTOR"
+                                          << "1"
+                                          << "-99999";
+    }
+    void opensWholeOnScreen() {
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QString, left);
+        ProgramProcess program;
+        program.setEnv(variable, value);
+        program.store().write(layout::Settings, layout::MainLeft, left);
+        QVERIFY(program.store().flush().ok);
+        QVERIFY(program.start());
+        QProcess xdotool;
+        xdotool.start("xdotool",
+                      {"getwindowgeometry", "--shell", QString::number(program.window())});
+        QVERIFY(xdotool.waitForFinished());
+        QMap<QString, int> at;
+        for (const QString& line : QString::fromLatin1(xdotool.readAll()).split(u'\n'))
+            at[line.section(u'=', 0, 0)] = line.section(u'=', 1).toInt();
+        const QRect client(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]);
+        QVERIFY2(QRect(0, 0, 1280, 1024).contains(client), qPrintable(QDebug::toString(client)));
+        QCOMPARE(program.errorOutput().contains("QT_QPA_PLATFORM=wayland ignored"),
+                 value == "wayland");
+        QCOMPARE(program.terminate(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -347,13 +347,15 @@ private slots:
         QCOMPARE(platform.unavailableReason(), reason);
         // The whole program says so in one sentence and ends.
         ProgramProcess program;
-        if (QByteArray(QTest::currentDataTag()) == "wayland only")
-            qputenv("WAYLAND_DISPLAY", "wayland-0");
+        const bool wayland = QByteArray(QTest::currentDataTag()) == "wayland only";
+        if (wayland)
+            program.setEnv("WAYLAND_DISPLAY", "wayland-0");
         QVERIFY(!program.start());
-        qunsetenv("WAYLAND_DISPLAY");
         QCOMPARE(program.waitForExit(), 1);
         QCOMPARE(program.errorOutput(),
-                 "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
+                 wayland ? "A Wayland session was found, but XWayland is missing or turned off "
+                           "(DISPLAY is not set): Jeerkit needs XWayland to reach the game.\n"
+                         : "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
     }
 
     // The X server dies mid-line: more characters off the layout than spare keys, typed in

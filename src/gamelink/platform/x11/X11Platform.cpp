@@ -197,10 +197,15 @@ void X11Platform::searchTreeOnly(bool treeOnly) {
 std::string windowSystemProblem() {
     const char* name = std::getenv("DISPLAY");
     Display* display = name != nullptr && *name != '\0' ? XOpenDisplay(nullptr) : nullptr;
-    if (display == nullptr)
-        return "There is no X11 display: Jeerkit needs an X11 session or XWayland.";
-    XCloseDisplay(display);
-    return {};
+    if (display != nullptr) {
+        XCloseDisplay(display);
+        return {};
+    }
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((name == nullptr || *name == '\0') && wayland != nullptr && *wayland != '\0')
+        return "A Wayland session was found, but XWayland is missing or turned off (DISPLAY is "
+               "not set): Jeerkit needs XWayland to reach the game.";
+    return "There is no X11 display: Jeerkit needs an X11 session or XWayland.";
 }
 
 std::unique_ptr<Platform> createPlatform() {
