@@ -9,6 +9,7 @@
 #include "ui/MessageBoxPrompts.h"
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
+#include "ui/WindowModes.h"
 
 #include "CommandLine.h"
 #include "SingleInstance.h"
@@ -26,6 +27,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -142,7 +144,16 @@ int main(int argc, char* argv[]) {
             shown->activateWindow();
         }
     });
+    // The toolkit ends the program with exit() when the display goes away: the save of the
+    // close sequence still runs, for the store needs no display.
+    static jk::WindowModes* endingWithoutDisplay = nullptr;
+    endingWithoutDisplay = &form.modes();
+    std::atexit([] {
+        if (endingWithoutDisplay != nullptr)
+            endingWithoutDisplay->saveWithoutDisplay();
+    });
     const int status = endedEarly ? 0 : QApplication::exec();
+    endingWithoutDisplay = nullptr;
     platform->releaseKeyboard();
     return status;
 }

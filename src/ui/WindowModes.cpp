@@ -190,6 +190,26 @@ bool WindowModes::closeFrom(WorkingWindow& window) {
     if (ending_)
         return false;
     ending_ = true;
+    saveFrom(window);
+
+    // Every window goes at once; none of the others runs its own close handling.
+    for (WorkingWindow* w : windows_)
+        if (w)
+            w->hide();
+    ui_.endProgram();
+    return true;
+}
+
+void WindowModes::saveWithoutDisplay() {
+    // Before the first window the phrase book is not loaded: nothing to save yet.
+    if (ending_ || !active_)
+        return;
+    ending_ = true;
+    ui_.keeper.endUnattended();
+    saveFrom(*active_);
+}
+
+void WindowModes::saveFrom(WorkingWindow& window) {
     // A line still waiting for its pause is not typed into a program that is going away.
     ui_.link.Stop();
     PhraseBook& book = ui_.book;
@@ -205,13 +225,6 @@ bool WindowModes::closeFrom(WorkingWindow& window) {
     }
     SaveAllTextSets(book, store);
     ui_.keeper.flushAtClose();
-
-    // Every window goes at once; none of the others runs its own close handling.
-    for (WorkingWindow* w : windows_)
-        if (w)
-            w->hide();
-    ui_.endProgram();
-    return true;
 }
 
 } // namespace jk

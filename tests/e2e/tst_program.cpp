@@ -366,6 +366,19 @@ private slots:
         QCOMPARE(store.read("TextSet30", layout::enter(23), "missing"), u"1"_s);
     }
 
+    // The X server dies a moment after an edit: the edit is on the disk all the same.
+    void editKeptWhenDisplayDies() {
+        if (!qEnvironmentVariableIsSet("JK_KILL_X_SERVER") || gameUnderWine())
+            QSKIP("kills the X server: runs alone as e2e_program_server_dies");
+        ProgramProcess program;
+        prepare(program, 1);
+        QVERIFY(program.start());
+        editRow1(program, "typed just before the end");
+        ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_SERVER_PID")), SIGKILL);
+        QCOMPARE(program.waitForExit(), 1);
+        QCOMPARE(program.saved("TextSet1", layout::text(0)), u"typed just before the end"_s);
+    }
+
     void secondStartLeavesFirstAlone() {
         const std::string keymapBefore = keymapDump();
         Session session;
