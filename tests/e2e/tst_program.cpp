@@ -219,15 +219,21 @@ private slots:
 
     void gameClasses_data() {
         QTest::addColumn<QStringList>("classes");
-        QTest::addColumn<int>("receiver"); // index into classes; -1: none, the warning shows
+        QTest::addColumn<int>("receiver");       // index into classes; -1: none, the warning shows
+        QTest::addColumn<QStringList>("linked"); // GameWindowClasses
         QTest::newRow("both classes")
-            << QStringList{"Ultima Online Third Dawn", "Ultima Online"} << 1;
-        QTest::newRow("Third Dawn only") << QStringList{"Ultima Online Third Dawn"} << 0;
-        QTest::newRow("no game") << QStringList{} << -1;
+            << QStringList{"Ultima Online Third Dawn", "Ultima Online"} << 1 << QStringList{};
+        QTest::newRow("Third Dawn only")
+            << QStringList{"Ultima Online Third Dawn"} << 0 << QStringList{};
+        QTest::newRow("no game") << QStringList{} << -1 << QStringList{};
+        // The program's own windows are never the game, whatever is linked.
+        QTest::newRow("own class linked")
+            << QStringList{} << -1 << QStringList{"Jeerkit", "jeerkit"};
     }
     void gameClasses() {
         QFETCH(QStringList, classes);
         QFETCH(int, receiver);
+        QFETCH(QStringList, linked);
         std::vector<std::unique_ptr<PeerProcess>> games;
         for (const QString& c : classes) {
             games.push_back(std::make_unique<PeerProcess>(c.toStdString(), "Ultima Online"));
@@ -235,6 +241,8 @@ private slots:
         }
         ProgramProcess program;
         prepare(program, 1);
+        program.store().writeList(layout::Settings, layout::GameWindowClasses, linked);
+        program.store().flush();
         QVERIFY(program.start());
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
@@ -242,6 +250,8 @@ private slots:
         } else { // "No instance of UO found."
             QVERIFY(program.waitForWindow("Jeerkit", true) != 0);
             QVERIFY(closeBox(program));
+            QCOMPARE(program.errorOutput().contains("skipped on one of Jeerkit's own windows"),
+                     !linked.isEmpty() && !programUnderWine());
         }
         for (std::size_t g = 0; g < games.size(); ++g)
             QVERIFY(int(g) == receiver || games[g]->record().empty());

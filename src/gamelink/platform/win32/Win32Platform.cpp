@@ -1,3 +1,4 @@
+#include "gamelink/platform/Log.h"
 #include "gamelink/platform/Platform.h"
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
@@ -17,14 +18,27 @@ WindowId toId(HWND handle) {
     return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
+bool ownWindow(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
 class Win32Platform final : public Platform {
 public:
     std::string unavailableReason() override { return {}; }
 
     WindowId findWindow(const std::vector<std::string>& classes) override {
         for (const std::string& c : classes) {
-            if (HWND found = FindWindowA(c.c_str(), nullptr))
-                return toId(found);
+            // The program's own windows are never the game: typing into them does nothing.
+            for (HWND found = FindWindowExA(nullptr, nullptr, c.c_str(), nullptr); found;
+                 found = FindWindowExA(nullptr, found, c.c_str(), nullptr)) {
+                if (!ownWindow(found))
+                    return toId(found);
+                log(LogLevel::Warning, "Window class \"" + c +
+                                           "\" skipped on one of Jeerkit's own windows: they are "
+                                           "never the game.");
+            }
         }
         return 0;
     }
