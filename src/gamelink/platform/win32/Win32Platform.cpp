@@ -103,7 +103,53 @@ public:
 
     void releaseKeyboard() override {}
 
+    // Without a grab the click also reaches the window clicked, which is what a player
+    // clicking on the game expects; the first press after the call picks.
+    PickResult pickWindow(const TypingIdle& idle) override {
+        const auto down = [](int key) {
+            return (GetAsyncKeyState(key) & 0x8000) != 0;
+        };
+        bool wasDown = down(VK_LBUTTON);
+        for (;;) {
+            if (down(VK_ESCAPE))
+                return PickResult::ended(PickResult::End::Cancelled);
+            const bool isDown = down(VK_LBUTTON);
+            POINT at{};
+            if (isDown && !wasDown && GetCursorPos(&at))
+                return describe(GetAncestor(WindowFromPoint(at), GA_ROOT));
+            wasDown = isDown;
+            if (idle && !idle())
+                return PickResult::ended(PickResult::End::Stopped);
+            Sleep(20);
+        }
+    }
+
 private:
+    PickResult describe(HWND window) {
+        PickResult result = PickResult::ended(PickResult::End::Refused);
+        result.window = toId(window);
+        result.windowClass = windowClass(result.window);
+        wchar_t title[512] = {};
+        const int length = window ? GetWindowTextW(window, title, 512) : 0;
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, title, length, nullptr, 0, nullptr, nullptr);
+        result.title.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+        WideCharToMultiByte(CP_UTF8, 0, title, length, result.title.data(), bytes, nullptr,
+                            nullptr);
+        const std::string& c = result.windowClass;
+        if (window == nullptr || window == GetShellWindow() || c == "Progman" || c == "WorkerW")
+            result.refusal = "the desktop";
+        else if (c == "Shell_TrayWnd" || c == "Shell_SecondaryTrayWnd")
+            result.refusal = "a dock or panel";
+        else if (ownWindow(window))
+            result.refusal = "one of Jeerkit's own windows";
+        else if (c.empty())
+            result.refusal = "a window without a class name";
+        else
+            result.end = PickResult::End::Picked;
+        return result;
+    }
+
     static bool front(HWND game) {
         SetForegroundWindow(game);
         SetFocus(game);
