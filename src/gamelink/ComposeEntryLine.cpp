@@ -82,9 +82,10 @@ QString asWritten(int var) {
 // repeats itself forever: that is a cycle. The token stays as written there, and so does the
 // rest, since replacing the leftmost token never gets past it.
 //
-// Work: the entry's text once, each variable's text at most 11 times, at most MaxSteps single
-// steps, and copies of at most 67 results, each within the length bound; however many
-// replacements the rule itself would make.
+// Work: the entry's text is read once, each variable's text at most 11 times, plus at most
+// MaxSteps characters step by step; the copies go into at most 67 outputs, none longer than
+// the length bound, and each replacement takes back at most 11 characters of one. It grows
+// with the texts and the bound, never with the number of replacements the rule makes.
 class Expander {
 public:
     Expander(const std::array<QString, VarCount>& vars, qsizetype maxLength)
