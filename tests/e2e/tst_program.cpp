@@ -224,23 +224,30 @@ private slots:
 
     void gameClasses_data() {
         QTest::addColumn<QStringList>("classes");
-        QTest::addColumn<QList<int>>("used"); // games the player activates in turn
-        QTest::addColumn<int>("receiver");    // index into classes; -1: none, the warning shows
+        QTest::addColumn<QList<int>>("used");    // games the player activates in turn
+        QTest::addColumn<int>("receiver");       // index into classes; -1: none, the warning shows
+        QTest::addColumn<QStringList>("linked"); // GameWindowClasses
         const QString uo = "Ultima Online", td = "Ultima Online Third Dawn";
-        QTest::newRow("both classes") << QStringList{td, uo} << QList<int>{} << 1;
-        QTest::newRow("Third Dawn only") << QStringList{td} << QList<int>{} << 0;
-        QTest::newRow("no game") << QStringList{} << QList<int>{} << -1;
+        const QList<int> none;
+        QTest::newRow("both classes") << QStringList{td, uo} << none << 1 << QStringList{};
+        QTest::newRow("Third Dawn only") << QStringList{td} << none << 0 << QStringList{};
+        QTest::newRow("no game") << QStringList{} << none << -1 << QStringList{};
         // Players run several clients: the line goes to the one used last, class order first.
         QTest::newRow("two clients: the one used last")
-            << QStringList{uo, uo} << QList<int>{1, 0, 1} << 1;
+            << QStringList{uo, uo} << QList<int>{1, 0, 1} << 1 << QStringList{};
         QTest::newRow("two clients: the other used last")
-            << QStringList{uo, uo} << QList<int>{0, 1, 0} << 0;
-        QTest::newRow("class order before use") << QStringList{uo, td} << QList<int>{0, 1} << 0;
+            << QStringList{uo, uo} << QList<int>{0, 1, 0} << 0 << QStringList{};
+        QTest::newRow("class order before use")
+            << QStringList{uo, td} << QList<int>{0, 1} << 0 << QStringList{};
+        // The program's own windows are never the game, whatever is linked.
+        QTest::newRow("own class linked")
+            << QStringList{} << none << -1 << QStringList{"Jeerkit", "jeerkit"};
     }
     void gameClasses() {
         QFETCH(QStringList, classes);
         QFETCH(QList<int>, used);
         QFETCH(int, receiver);
+        QFETCH(QStringList, linked);
         std::vector<std::unique_ptr<PeerProcess>> games;
         for (const QString& c : classes) {
             games.push_back(std::make_unique<PeerProcess>(c.toStdString(), "Ultima Online"));
@@ -248,10 +255,15 @@ private slots:
         }
         ProgramProcess program;
         prepare(program, 1);
+        if (!linked.isEmpty()) {
+            program.store().writeList(layout::Settings, layout::GameWindowClasses, linked);
+            program.store().flush();
+        }
         QVERIFY(program.start());
         for (int g : used) {
-            program.activate(games[std::size_t(g)]->window());
-            QVERIFY(waitUntil([&] { return program.hasFocus(games[std::size_t(g)]->window()); }));
+            const std::uint64_t window = games[std::size_t(g)]->xWindow();
+            program.activate(window);
+            QVERIFY(waitUntil([&] { return program.hasFocus(window); }));
         }
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
@@ -260,6 +272,8 @@ private slots:
         } else { // "No instance of UO found."
             QVERIFY(program.waitForWindow("Jeerkit", true) != 0);
             QVERIFY(closeBox(program));
+            QCOMPARE(program.errorOutput().contains("skipped on one of Jeerkit's own windows"),
+                     !linked.isEmpty() && !programUnderWine());
         }
         for (std::size_t g = 0; g < games.size(); ++g)
             QVERIFY(int(g) == receiver || games[g]->record().empty());

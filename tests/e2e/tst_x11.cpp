@@ -160,6 +160,54 @@ private slots:
         QCOMPARE(typed(platform, next, text(U"ok é")), u"ok é"_s);
     }
 
+    // A click picks the window under it, whatever comes to the front meanwhile.
+    void picksByClick_data() {
+        QTest::addColumn<QStringList>("clicked"); // stand-in options; empty: Escape instead
+        QTest::addColumn<bool>("terminal");       // a terminal comes to the front meanwhile
+        QTest::addColumn<int>("end");
+        using End = jk::platform::PickResult::End;
+        QTest::newRow("the game") << QStringList{} << true << int(End::Picked);
+        QTest::newRow("a desktop window")
+            << QStringList{"--window-type", "desktop"} << false << int(End::Refused);
+        QTest::newRow("Escape") << QStringList{"escape"} << false << int(End::Cancelled);
+    }
+    void picksByClick() {
+        QFETCH(QStringList, clicked);
+        QFETCH(bool, terminal);
+        QFETCH(int, end);
+        const bool escape = clicked == QStringList{"escape"};
+        PeerProcess game(UO, "Stand-in game", escape ? QStringList{} : clicked);
+        QVERIFY2(game.started(), game.error().c_str());
+        std::unique_ptr<PeerProcess> term;
+        if (terminal) {
+            term = std::make_unique<PeerProcess>("XTerm", "bash", QStringList{"--at", "700,500"});
+            QVERIFY2(term->started(), term->error().c_str());
+        }
+        X11Platform platform;
+        int waits = 0;
+        const jk::platform::PickResult pick = platform.pickWindow([&] {
+            if (++waits == 1) { // the pointer is taken now
+                if (term)
+                    desktop().activate(term->window());
+                if (escape) {
+                    desktop().type({KeyAction::named(NamedKey::Escape)});
+                } else {
+                    movePointer(game.window(), 30, 30);
+                    clickHere();
+                }
+            }
+            return waits < 2000;
+        });
+        QCOMPARE(int(pick.end), end);
+        if (pick.end == jk::platform::PickResult::End::Picked) {
+            QCOMPARE(pick.window, game.window());
+            QCOMPARE(pick.windowClass, UO);
+            QCOMPARE(pick.title, std::string("Stand-in game"));
+        }
+        if (pick.end == jk::platform::PickResult::End::Refused)
+            QCOMPARE(pick.refusal, std::string("the desktop"));
+    }
+
     void typesKeys_data() {
         QTest::addColumn<QString>("keys"); // key-string syntax
         QTest::addColumn<QString>("expected");

@@ -63,6 +63,29 @@ public:
     virtual std::string problem() const { return {}; }
 };
 
+// How Platform::pickWindow ended.
+struct PickResult {
+    enum class End : std::uint8_t {
+        Picked,      // `window` was clicked, and may be linked
+        Refused,     // the click was on the desktop, a dock or panel, or one of our windows
+        Cancelled,   // Escape
+        Stopped,     // the idle callback asked to stop
+        Unsupported, // this desktop cannot pick by a click
+        Failed,      // the display could not be used, or another program holds the pointer
+    };
+    End end = End::Unsupported;
+    WindowId window = 0;
+    std::string windowClass; // as windowClass() gives it
+    std::string title;
+    std::string refusal; // Refused: what was clicked ("the desktop", ...)
+
+    static PickResult ended(End end) {
+        PickResult result;
+        result.end = end;
+        return result;
+    }
+};
+
 // What the game link and the windows need from the desktop. Plain C++ types only, so that
 // backends build and test without Qt.
 class Platform {
@@ -99,6 +122,13 @@ public:
     // Called when the program has been idle for a while and on exit: undo any temporary
     // change to the keyboard (spare keys bound for characters off the layout).
     virtual void releaseKeyboard() = 0;
+    // Waits for the player to click a top-level window, with a crosshair pointer, and gives
+    // what was clicked; Escape cancels. Calls idle while it waits, often enough for the
+    // program's windows to stay live; false from idle ends the wait.
+    virtual PickResult pickWindow(const TypingIdle& idle) {
+        (void)idle;
+        return {};
+    }
 };
 
 // The backend of the platform this program was built for.

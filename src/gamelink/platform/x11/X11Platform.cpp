@@ -10,6 +10,7 @@
 #include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
 #include "gamelink/platform/x11/X11WindowFinder.h"
+#include "gamelink/platform/x11/X11WindowPicker.h"
 
 #include <cstdlib>
 
@@ -186,6 +187,17 @@ void X11Platform::releaseKeyboard() {
     if (d_->connection.display() == nullptr || d_->connection.lost())
         return;
     d_->trapped([&] { d_->keyboard.release(); });
+}
+
+PickResult X11Platform::pickWindow(const TypingIdle& idle) {
+    if (!d_->ready())
+        return PickResult::ended(PickResult::End::Failed);
+    return d_->trapped([&] {
+        ++d_->typing; // the idle callback may use the backend too
+        PickResult result = pickClientWindow(d_->connection, idle);
+        --d_->typing;
+        return result;
+    });
 }
 
 void X11Platform::searchTreeOnly(bool treeOnly) {

@@ -26,6 +26,7 @@ public:
     void setTopMost(WindowId window, bool onTop) override;
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
+    PickResult pickWindow(const TypingIdle& idle) override;
 
     // Search the window tree even where the window manager keeps a client list, as with window
     // managers that do not: lets tests cover that search under any window manager.
