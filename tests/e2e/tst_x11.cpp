@@ -190,7 +190,7 @@ private slots:
                 if (term)
                     desktop().activate(term->window());
                 if (escape) {
-                    desktop().type({KeyAction::named(NamedKey::Escape)});
+                    jk::typeAll(desktop(), {KeyAction::named(NamedKey::Escape)});
                 } else {
                     movePointer(game.window(), 30, 30);
                     clickHere();
