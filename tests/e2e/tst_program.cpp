@@ -380,6 +380,30 @@ private slots:
         QCOMPARE(store.read("TextSet30", layout::enter(23), "missing"), u"1"_s);
     }
 
+    // A save fails while the player types into a phrase: the box says so without taking a key.
+    void failedSaveTakesNoKeys() {
+        ProgramProcess program;
+        prepare(program, 1);
+        QVERIFY(program.start());
+        const QByteArray store = fileBytes(program.storePath());
+        QVERIFY(QFile::remove(program.storePath()) && QDir().mkpath(program.storePath() + "/x"));
+        editRow1(program, "typed while ");
+        const auto box = [&] {
+            return viewableWindowOf(program.pid(), "Jeerkit", true);
+        };
+        QVERIFY(waitUntil([&] { return box() != 0; }));
+        program.type("the disk was full~ and on");
+        QVERIFY(roundTrip(program.window()));
+        QVERIFY(box() != 0 && program.hasFocus(program.window()));
+        QVERIFY(QDir(program.storePath()).removeRecursively());
+        QFile file(program.storePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(store) == store.size());
+        file.close();
+        QCOMPARE(program.terminate(), 0);
+        QCOMPARE(program.saved("TextSet1", layout::text(0)),
+                 u"typed while the disk was full and on"_s);
+    }
+
     // The X server dies a moment after an edit: the edit is on the disk all the same.
     void editKeptWhenDisplayDies() {
         if (!qEnvironmentVariableIsSet("JK_KILL_X_SERVER") || gameUnderWine())
