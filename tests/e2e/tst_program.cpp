@@ -581,10 +581,11 @@ private slots:
             QVERIFY2(ending.elapsed() < 1000, qPrintable(QString::number(ending.elapsed())));
         }
         const bool ended = event == MidLine::Terminate || event == MidLine::Close;
-        if (!ended) { // typing stops and says so in a box, taking the focus
+        if (!ended) { // typing stops and says so in a box, taking the focus (Windows gives
+                      // none to a program behind another one's window)
             QVERIFY(waitUntil([&] {
                 const std::uint64_t box = viewableWindowOf(program.pid(), "Jeerkit", true);
-                return box != 0 && program.hasFocus(box);
+                return box != 0 && (program.hasFocus(box) || programUnderWine());
             }));
         }
         // What the game got of the line, once it has handled every key that reached it.
@@ -601,7 +602,8 @@ private slots:
                          sent == "! Help!\n: bows\n",
                      sent.c_str());
         }
-        if (!ended)
+        // Wine ends a Windows program on SIGTERM, unasked: jeerkit.exe is left to the end.
+        if (!ended && !programUnderWine())
             QCOMPARE(program.terminate(), 0);
         // The line was cut before its Enter, and at most a slice of it went elsewhere.
         QVERIFY(cut.size() < 100000 && cut.find('\n') == std::string::npos);
@@ -610,7 +612,8 @@ private slots:
             QVERIFY2(stray.size() <= SliceKeys && stray.find('\n') == std::string::npos,
                      stray.c_str());
         }
-        QCOMPARE(program.saved("TextSet1", layout::text(21)), boxText);
+        if (ended || !programUnderWine())
+            QCOMPARE(program.saved("TextSet1", layout::text(21)), boxText);
         QCOMPARE(keymapDump(), keymapBefore);
     }
 
