@@ -33,7 +33,8 @@ if [ "$mode" = zip ]; then
     [ "$(listing "$folder")" = "LICENSE.txt README.txt jeerkit.exe " ] ||
         fail "the zip holds: $(listing "$folder")"
     # The program names its version as Explorer shows it.
-    strings -el -n 1 "$folder/jeerkit.exe" | grep -A1 -xF ProductVersion | grep -xF "$version" >/dev/null ||
+    strings -el -n 1 "$folder/jeerkit.exe" | grep -A1 -xF ProductVersion |
+        grep -xF "$version" >/dev/null ||
         fail "jeerkit.exe has no version resource of $version"
     types_a_line "$folder/jeerkit.exe"
     echo "zip unpacked into '$folder' types: OK"
@@ -41,16 +42,20 @@ if [ "$mode" = zip ]; then
 fi
 
 setup=$dist/jeerkit-$version-setup.exe
-strings "$setup" | grep -F 'level="asInvoker"' >/dev/null || fail "the installer asks for administrator"
-wine "$setup" /S || fail "the silent install failed"
+strings "$setup" | grep -F 'level="asInvoker"' >/dev/null || fail "setup wants an administrator"
 windir="$(wine cmd.exe /c echo '%LOCALAPPDATA%')\\Programs\\Jeerkit"
 dir=$(wine winepath.exe -u "$windir")
-lnk=$(wine winepath.exe -u "$(wine cmd.exe /c echo '%APPDATA%')\\Microsoft\\Windows\\Start Menu\\Programs\\Jeerkit.lnk")
+programs="$(wine cmd.exe /c echo '%APPDATA%')\\Microsoft\\Windows\\Start Menu\\Programs"
+lnk=$(wine winepath.exe -u "$programs\\Jeerkit.lnk")
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Jeerkit'
+# What a failed earlier run may have left in the prefix would hide what this one leaves out.
+rm -rf "$dir" "$lnk"
+wine reg.exe delete "$key" /f >/dev/null || true
+wine "$setup" /S || fail "the silent install failed"
 [ "$(listing "$dir")" = "LICENSE.txt README.txt jeerkit.exe uninstall.exe " ] ||
     fail "installed in $dir: $(listing "$dir")"
-strings "$lnk" | grep -xF "$windir\\jeerkit.exe" >/dev/null || fail "the shortcut $lnk is not to jeerkit.exe"
+strings "$lnk" | grep -xF "$windir\\jeerkit.exe" >/dev/null || fail "$lnk is not to jeerkit.exe"
 
-key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Jeerkit'
 value() { wine reg.exe query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 while read -r name expected; do
     [ "$(value "$key" "$name")" = "$expected" ] || fail "$name is '$(value "$key" "$name")'"
