@@ -93,7 +93,7 @@ QIcon windowIcon() {
 
 QPixmap aboutPicture() {
     ensureResources();
-    return QPixmap(QStringLiteral(":/jeerkit/about.jpg"));
+    return QPixmap(QStringLiteral(":/jeerkit/about.png"));
 }
 
 } // namespace jk::look
