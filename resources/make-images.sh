@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws Jeerkit's own images: the icon in every size from jeerkit.svg (rsvg-convert, and
-# ImageMagick 6 for the ICO) and the 103x176 picture of the about box (ImageMagick's convert).
+# ImageMagick 6 for the ICO) and the 103x176 picture of the about box (ImageMagick's convert;
+# a PNG, which Qt reads without an image plugin, as the static Windows build has no JPEG one).
 # Run from anywhere; writes next to this script.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -38,4 +39,4 @@ convert -size 103x176 gradient:'#10204a'-'#000000' \
     -fill '#00ffff' -draw "roundrectangle 8,66 64,92 7,7" -draw "polygon 24,90 34,90 20,100" \
     -fill black -font "$font" -pointsize 11 -annotate +13+83 'Huzzah!' \
     -fill '#00ffff' -pointsize 15 -gravity south -annotate +0+12 'Jeerkit' \
-    -quality 85 about.jpg
+    -depth 8 -strip about.png

@@ -99,7 +99,7 @@ QIcon windowIcon() {
 
 QPixmap aboutPicture() {
     ensureResources();
-    return QPixmap(QStringLiteral(":/jeerkit/about.jpg"));
+    return QPixmap(QStringLiteral(":/jeerkit/about.png"));
 }
 
 } // namespace jk::look

@@ -67,6 +67,11 @@ QString windowsPath(QString path) {
     return QStringLiteral("Z:") + path.replace(u'/', u'\\');
 }
 
+// The build's jeerkit.exe, or the one JK_WINDOWS_EXE names (an installed copy).
+QString windowsExe() {
+    return qEnvironmentVariable("JK_WINDOWS_EXE", QStringLiteral(JK_WINDOWS_EXE));
+}
+
 const QString Branch = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Jeerkit";
 
 } // namespace
@@ -268,7 +273,7 @@ QByteArray fileBytes(const QString& path) {
 std::string wineUnavailableReason() {
     if (std::string(JK_WINE64_EXE).empty())
         return "built without wine64 or the MinGW-w64 cross compiler";
-    if (programUnderWine() && !QFile::exists(QStringLiteral(JK_WINDOWS_EXE)))
+    if (programUnderWine() && !QFile::exists(windowsExe()))
         return "jeerkit.exe was not built (no Windows Qt; see tools/windows-qt.sh): the Windows "
                "tests are skipped";
     return qEnvironmentVariableIsSet("WINEPREFIX") ? ""
@@ -394,7 +399,7 @@ bool ProgramProcess::start(const QString& title) {
         file.close();
         if (!runWine({"regedit", "/S", windowsPath(file.fileName())}))
             return false;
-        process_.start(JK_WINE64_EXE, {JK_WINDOWS_EXE});
+        process_.start(JK_WINE64_EXE, {windowsExe()});
     } else {
         process_.start(JK_PROGRAM_EXE, {});
     }
