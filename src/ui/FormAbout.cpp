@@ -3,7 +3,9 @@
 #include "ui/Appearance.h"
 #include "ui/ControlBuilder.h"
 #include "ui/GamePicker.h"
+#include "ui/HotkeyDialogs.h"
 #include "ui/Twips.h"
+#include "ui/UiContext.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -33,6 +35,13 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     if (ui != nullptr)
         connect(gameWindows_, &QPushButton::clicked, this,
                 [this, ui] { showLinkedGameWindows(this, *ui); });
+    hotkeys_ = built.get<QPushButton>("Hotkeys");
+    hotkeys_->setEnabled(ui != nullptr && ui->hotkeys != nullptr);
+    if (ui != nullptr)
+        connect(hotkeys_, &QPushButton::clicked, this, [this, ui] {
+            if (ui->hotkeys != nullptr)
+                showHotkeys(this, *ui->hotkeys);
+        });
 }
 
 // Hides the box; it is shown again unchanged next time.

@@ -35,6 +35,7 @@ int X11ErrorTrap::onError(Display* display, XErrorEvent* event) {
             std::snprintf(line, sizeof line, "X error %s (request %d.%d, resource 0x%lx)", text,
                           event->request_code, event->minor_code, event->resourceid);
             log(LogLevel::Info, line);
+            t->lastError_ = event->error_code;
             return 0;
         }
     }

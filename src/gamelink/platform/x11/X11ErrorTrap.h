@@ -15,12 +15,16 @@ public:
     X11ErrorTrap(const X11ErrorTrap&) = delete;
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
+    // The code of the last error caught so far (0: none); sync first to see them all.
+    int lastError() const { return lastError_; }
+
 private:
     static int onError(Display* display, XErrorEvent* event);
 
     Display* display_;
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
+    int lastError_ = 0;
 };
 
 } // namespace jk::platform::x11

@@ -26,6 +26,12 @@ public:
     void setTopMost(WindowId window, bool onTop) override;
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
+    std::string hotkeysUnavailableReason() override;
+    std::string grabHotkey(int id, const Hotkey& key) override;
+    void releaseHotkey(int id) override;
+    int hotkeyEventSource() override;
+    std::vector<int> pressedHotkeys() override;
+    unsigned keysStillDown(const Hotkey& key) override;
 
     // Search the window tree even where the window manager keeps a client list, as with window
     // managers that do not: lets tests cover that search under any window manager.
