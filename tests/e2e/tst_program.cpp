@@ -262,6 +262,43 @@ private slots:
         QCOMPARE(program.close(), 0);
     }
 
+    void hotkeysTypeIntoFocusedGame() {
+        const ForeignGrab other("3"); // another program has Ctrl+Alt+3
+        QVERIFY(other.held());
+        Session session;
+        auto& game = session.game;
+        auto& program = session.program;
+        SettingsStore& store = program.store();
+        store.write(layout::Settings, layout::hotkey(0), "Ctrl+Alt+1");
+        store.write(layout::Settings, layout::hotkey(1), "Ctrl+Alt+3");
+        store.write(layout::Settings, layout::hotkey(layout::HotkeyCurse), "Ctrl+Alt+2");
+        QVERIFY(session.start(1));
+        QVERIFY(waitUntil([] { return keyGrabbed("1") && keyGrabbed("2"); }));
+        program.activate(game.xWindow());
+        QVERIFY(waitUntil([&] { return program.hasFocus(game.xWindow()); }));
+        std::size_t from = game.recordSize();
+        // The player still holds Control and Alt when the key fires: nothing may come until
+        // they are let go of, and then no key may carry them.
+        for (const char* key : {"Control_L", "Alt_L", "1"})
+            fakeKey(key, true);
+        fakeKey("1", false);
+        QVERIFY(!waitUntil([&] { return game.recordSize() > from; }, 300ms));
+        fakeKey("Alt_L", false), fakeKey("Control_L", false);
+        // Under Wine the game records "<Background>" if it lost the front.
+        QCOMPARE(game.waitForText(from, "Bob!\n", 10s), std::string("Hail [friend] Bob!\n"));
+        QVERIFY(program.hasFocus(game.xWindow()));
+        from = game.recordSize();
+        program.type("^%2");
+        const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 10s));
+        QVERIFY2(curse.contains(QRegularExpression("^Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$")),
+                 qPrintable(curse));
+        QVERIFY(program.hasFocus(game.xWindow()));
+        QCOMPARE(program.close(), 0);
+        QVERIFY(program.errorOutput().contains(
+            "Ctrl+Alt+3 of Button 2 is not taken: Another program already holds this key."));
+        QVERIFY(!keyGrabbed("1") && !keyGrabbed("2"));
+    }
+
     void alwaysOnTopThroughSwitching() {
         ProgramProcess program;
         prepare(program, 1);
