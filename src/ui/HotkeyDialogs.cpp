@@ -1,5 +1,6 @@
 #include "ui/HotkeyDialogs.h"
 
+#include "phrasebook/PhraseBook.h"
 #include "ui/Hotkeys.h"
 
 #include <QDialog>
@@ -59,17 +60,18 @@ void editHotkey(QWidget* parent, Hotkeys& hotkeys, int action) {
     auto* edit = new QKeySequenceEdit(hotkeys.key(action), &dialog);
     edit->setObjectName(QStringLiteral("HotkeyEdit"));
     layout->addWidget(edit);
-    // One chord: recording ends with the first key pressed.
-    QObject::connect(edit, &QKeySequenceEdit::keySequenceChanged, edit,
-                     [edit](const QKeySequence& key) {
-                         if (key.count() > 1)
-                             edit->setKeySequence(QKeySequence(key[0]));
-                         else if (key.count() == 1)
-                             edit->editingFinished();
-                     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QPushButton* clear = buttons->addButton(QStringLiteral("C&lear"), QDialogButtonBox::ResetRole);
     layout->addWidget(buttons);
+    // One chord: recording ends with the first key, and Enter then means OK, not another key.
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    QObject::connect(edit, &QKeySequenceEdit::keySequenceChanged, edit,
+                     [edit, ok](const QKeySequence& key) {
+                         if (key.count() > 1)
+                             edit->setKeySequence(QKeySequence(key[0]));
+                         if (key.count() >= 1 && edit->hasFocus())
+                             ok->setFocus();
+                     });
     QObject::connect(clear, &QPushButton::clicked, edit, [edit] {
         edit->clear();
         edit->setFocus();
@@ -105,12 +107,21 @@ void showHotkeys(QWidget* parent, Hotkeys& hotkeys) {
     list->setObjectName(QStringLiteral("HotkeyList"));
     list->setRootIsDecorated(false);
     list->setHeaderLabels({QStringLiteral("Action"), QStringLiteral("Key")});
-    auto refresh = [&] {
-        for (int a = 0; a < layout::HotkeyActions; ++a)
-            list->topLevelItem(a)->setText(1, Hotkeys::text(hotkeys.key(a)));
-    };
-    for (int a = 0; a < layout::HotkeyActions; ++a)
+    // The curse and the set keys first, then the buttons in order.
+    for (const int a : {layout::HotkeyCurse, layout::HotkeyNextSet, layout::HotkeyPreviousSet}) {
         list->addTopLevelItem(new QTreeWidgetItem({Hotkeys::actionName(a), QString()}));
+        list->topLevelItem(list->topLevelItemCount() - 1)->setData(0, Qt::UserRole, a);
+    }
+    for (int a = 0; a < EntryCount; ++a) {
+        list->addTopLevelItem(new QTreeWidgetItem({Hotkeys::actionName(a), QString()}));
+        list->topLevelItem(a + 3)->setData(0, Qt::UserRole, a);
+    }
+    auto refresh = [&] {
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = list->topLevelItem(i);
+            item->setText(1, Hotkeys::text(hotkeys.key(item->data(0, Qt::UserRole).toInt())));
+        }
+    };
     refresh();
     list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     layout->addWidget(list);
@@ -120,8 +131,9 @@ void showHotkeys(QWidget* parent, Hotkeys& hotkeys) {
     layout->addWidget(buttons);
     set->setEnabled(false);
     clear->setEnabled(false);
+    // The action of the selected row; -1 if none.
     auto row = [list] {
-        return list->indexOfTopLevelItem(list->currentItem());
+        return list->currentItem() ? list->currentItem()->data(0, Qt::UserRole).toInt() : -1;
     };
     auto enable = [&] {
         set->setEnabled(row() >= 0 && why.isEmpty());
@@ -140,7 +152,7 @@ void showHotkeys(QWidget* parent, Hotkeys& hotkeys) {
         enable();
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    dialog.resize(360, 420);
+    dialog.resize(360, 460);
     dialog.exec();
 }
 
