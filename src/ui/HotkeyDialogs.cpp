@@ -95,12 +95,16 @@ void showHotkeys(QWidget* parent, Hotkeys& hotkeys) {
     dialog.setWindowTitle(Title);
     auto* layout = new QVBoxLayout(&dialog);
     const QString why = hotkeys.unavailableReason();
-    auto* label = new QLabel(
+    QString intro =
         why.isEmpty()
             ? QStringLiteral("Keys that send without leaving the game. A right-click on a "
                              "numbered button or on \"Curse !\" sets its key too.")
-            : QStringLiteral("Hotkeys cannot be used here: %1").arg(why),
-        &dialog);
+            : QStringLiteral("Hotkeys cannot be used here: %1").arg(why);
+    // Under XWayland the X server sees keys only while one of its own windows has the focus.
+    if (why.isEmpty() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        intro += QStringLiteral(" On this Wayland desktop they work while the game or another "
+                                "X11 window has the focus, not in native Wayland windows.");
+    auto* label = new QLabel(intro, &dialog);
     label->setWordWrap(true);
     layout->addWidget(label);
     auto* list = new QTreeWidget(&dialog);

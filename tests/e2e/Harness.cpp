@@ -419,6 +419,11 @@ void fakeKey(const char* keysym, bool down) {
     XSync(dpy(), False);
 }
 
+void setRepeat(unsigned delay, unsigned interval) {
+    XkbSetAutoRepeatRate(dpy(), XkbUseCoreKbd, delay, interval);
+    XSync(dpy(), False);
+}
+
 ForeignGrab::ForeignGrab(const char* keysym)
     : display_(XOpenDisplay(nullptr))
     , held_(display_ != nullptr && grabCtrlAlt(static_cast<Display*>(display_), keysym, 0)) {}

@@ -79,6 +79,8 @@ void queueEscape(std::uint64_t window);
 bool keyGrabbed(const char* keysym);
 // Presses or lets go of a key (a keysym name) through XTest, as the player's fingers do.
 void fakeKey(const char* keysym, bool down);
+// How soon and how often a held key repeats (ms).
+void setRepeat(unsigned delay, unsigned interval);
 // Another X client that holds Control+Alt+key grabbed while it lives.
 class ForeignGrab {
 public:

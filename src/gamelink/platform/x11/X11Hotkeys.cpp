@@ -71,6 +71,8 @@ bool X11Hotkeys::ready() {
         generation_ = connection_.generation();
         grabs_.clear();
         down_.clear();
+        // Only key events are read here, and only while keys are taken: keymap news would pile up.
+        XkbSelectEvents(connection_.display(), XkbUseCoreKbd, XkbAllEventsMask, 0);
         Bool detectable = False;
         // Without it a held key reads as presses and releases, each a new press.
         XkbSetDetectableAutoRepeat(connection_.display(), True, &detectable);
@@ -82,9 +84,14 @@ bool X11Hotkeys::ready() {
 
 std::string X11Hotkeys::unavailableReason() {
     std::string reason = connection_.open();
-    if (reason.empty())
-        ready();
+    closeIfIdle();
     return reason;
+}
+
+void X11Hotkeys::closeIfIdle() {
+    // Every client gets the keymap's news, which nobody reads while no key is taken.
+    if (grabs_.empty())
+        connection_.close();
 }
 
 X11Hotkeys::Modifiers X11Hotkeys::readModifiers() {
@@ -133,6 +140,12 @@ std::vector<unsigned> X11Hotkeys::lockCombinations(const Modifiers& m) const {
 }
 
 std::string X11Hotkeys::grab(int id, const Hotkey& key) {
+    std::string reason = take(id, key);
+    closeIfIdle();
+    return reason;
+}
+
+std::string X11Hotkeys::take(int id, const Hotkey& key) {
     release(id);
     if (!ready())
         return connection_.open();
@@ -160,14 +173,13 @@ std::string X11Hotkeys::grab(int id, const Hotkey& key) {
         if (error != 0)
             ungrab(g); // only our own grabs go; the other program keeps its own
     }
-    if (connection_.lost())
-        return connection_.open();
-    if (error == BadAccess)
-        return "Another program already holds this key.";
-    if (error != 0)
-        return "The X server refused the key.";
-    grabs_[id] = g;
-    return {};
+    std::string reason = connection_.lost()   ? connection_.open()
+                         : error == BadAccess ? "Another program already holds this key."
+                         : error != 0         ? "The X server refused the key."
+                                              : "";
+    if (reason.empty())
+        grabs_[id] = g;
+    return reason;
 }
 
 void X11Hotkeys::ungrab(const Grab& g) {
@@ -183,12 +195,15 @@ void X11Hotkeys::release(int id) {
     grabs_.erase(it);
     if (connection_.display() == nullptr || connection_.lost())
         return;
-    X11ErrorTrap trap(connection_.display());
-    ungrab(g);
+    {
+        X11ErrorTrap trap(connection_.display());
+        ungrab(g);
+    }
+    closeIfIdle();
 }
 
 int X11Hotkeys::eventSource() const {
-    if (connection_.display() == nullptr || connection_.lost() || grabs_.empty())
+    if (connection_.display() == nullptr || connection_.lost())
         return -1;
     return ConnectionNumber(connection_.display());
 }
@@ -228,6 +243,12 @@ std::vector<int> X11Hotkeys::pressed() {
 unsigned X11Hotkeys::stillDown(const Hotkey& key) {
     if (!ready())
         return 0;
+    const unsigned held = heldNow(key);
+    closeIfIdle(); // once the error trap has gone
+    return held;
+}
+
+unsigned X11Hotkeys::heldNow(const Hotkey& key) {
     Display* d = connection_.display();
     X11ErrorTrap trap(d);
     char keys[32] = {};

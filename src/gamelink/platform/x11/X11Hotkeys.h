@@ -42,6 +42,9 @@ private:
     std::vector<unsigned> lockCombinations(const Modifiers& m) const;
     void ungrab(const Grab& g);
     bool ready();
+    std::string take(int id, const Hotkey& key);
+    unsigned heldNow(const Hotkey& key);
+    void closeIfIdle();
 
     X11Connection connection_;
     unsigned generation_ = 0;
