@@ -7,10 +7,13 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 
 font=$(fc-match -f '%{file}' 'DejaVu Sans:bold')
 
-# Icon: jeerkit.svg is the one source. The window icon, the desktop's icon theme and the ICO
+# Icon: jeerkit.svg is the source. The window icon, the desktop's icon theme and the ICO
 # all take these renderings of it.
+# At 16 px the letters get a drawing of their own on the pixel grid (jeerkit-16.svg).
 for size in 16 32 48 64 128 256; do
-    rsvg-convert -w "$size" -h "$size" jeerkit.svg -o "icons/$size.png.tmp"
+    source=jeerkit.svg
+    [ "$size" = 16 ] && source=jeerkit-16.svg
+    rsvg-convert -w "$size" -h "$size" "$source" -o "icons/$size.png.tmp"
     # Stripped of time stamps, so that rendering again changes no file.
     convert "icons/$size.png.tmp" -strip "icons/$size.png"
     rm "icons/$size.png.tmp"

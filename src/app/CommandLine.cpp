@@ -29,7 +29,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
     parser.setApplicationDescription(
         QStringLiteral("Jeerkit types phrases from a phrase book of 30 text sets into the "
                        "Ultima Online client.\nEverything it keeps is in the settings store "
-                       "(~/.config/Jeerkit/Jeerkit.ini); see jeerkit(6)."));
+                       "(~/.config/Jeerkit/Jeerkit.ini); see jeerkit(1)."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // Not addHelpOption(): its --help-all would list the toolkit's options, which are refused.
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},

@@ -35,6 +35,8 @@ signals:
 private:
     // True when a running program took the request to come to the front.
     bool askRunningToShow() const;
+    // Says on stderr that the running one takes over.
+    static Start shown();
     void listen();
 
     QString serverName_;

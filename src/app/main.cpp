@@ -10,6 +10,7 @@
 #include "ui/MessageBoxPrompts.h"
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
+#include "ui/WindowModes.h"
 
 #include "CommandLine.h"
 #include "SingleInstance.h"
@@ -18,32 +19,53 @@
 #endif
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #ifdef Q_OS_WIN
 #include <QStandardPaths>
 #endif
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt's own texts (the standard buttons of the message boxes) in the desktop's language; the
+// program's own texts are English.
+void installQtTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = jk::answerCommandLine(argc, argv))
         return *status;
 #ifdef Q_OS_LINUX
-    // Keystrokes go to the game through X11, so the windows must live on the X display too.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        // Without a display the toolkit would abort with a text that helps nobody.
-        if (const std::string problem = jk::platform::windowSystemProblem(); !problem.empty()) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
-            return 1;
-        }
+    // Keystrokes go to the game through X11, so the windows must live on the X display too:
+    // as native Wayland windows they could be neither placed, kept on top nor typed from. Many
+    // Wayland setups set the variable for every program, so it is overridden, not obeyed.
+    if (const QByteArray asked = qgetenv("QT_QPA_PLATFORM"); !asked.isEmpty() && asked != "xcb")
+        std::fprintf(stderr, "Jeerkit: QT_QPA_PLATFORM=%s ignored: Jeerkit runs on X11 (xcb)\n",
+                     asked.constData());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without a display the toolkit would abort with a text that helps nobody.
+    if (const std::string problem = jk::platform::windowSystemProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
     }
 #endif
     QApplication app(argc, argv);
+    installQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("Jeerkit"));
     QApplication::setOrganizationName(QStringLiteral("Jeerkit"));
     // Lets the desktop match the windows to the menu entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.Jeerkit"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.jeerkit.jeerkit"));
     // Switching windows hides one after showing the next; the program ends only through a
     // window's close sequence.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -110,8 +132,12 @@ int main(int argc, char* argv[]) {
     // The desktop session ending saves like closing the window.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form] { form.modes().closeActive(); });
-    if (const QString problem = store.loadProblem(); !problem.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), problem);
+    // What went wrong with the store, and what an earlier run could only rescue.
+    QString told = store.loadProblem();
+    if (const QString rescued = store.rescueNotice(); !rescued.isEmpty())
+        told += (told.isEmpty() ? QString() : QStringLiteral("\n\n")) + rescued;
+    if (!told.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), told);
     form.Form_Load();
     hotkeys.load();
     // A close asked for during start-up (while the warning above was up) ends it here.
@@ -126,7 +152,16 @@ int main(int argc, char* argv[]) {
             shown->activateWindow();
         }
     });
+    // The toolkit ends the program with exit() when the display goes away: the save of the
+    // close sequence still runs, for the store needs no display.
+    static jk::WindowModes* endingWithoutDisplay = nullptr;
+    endingWithoutDisplay = &form.modes();
+    std::atexit([] {
+        if (endingWithoutDisplay != nullptr)
+            endingWithoutDisplay->saveWithoutDisplay();
+    });
     const int status = endedEarly ? 0 : QApplication::exec();
+    endingWithoutDisplay = nullptr;
     platform->releaseKeyboard();
     return status;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace jk {
 
@@ -35,11 +36,11 @@ bool beginsToken(QStringView text) {
     return text.size() < TokenLength;
 }
 
-// The longest end of `out` that begins a token. Only that part of what is already written
-// can take part in a later token.
-qsizetype partialTokenAtEnd(const QString& out) {
+// The longest end of `out` that begins a token: the only part of `out` that the next
+// character can complete. What lies before it is again such a start, or can never change.
+qsizetype partialTokenAtEnd(QStringView out) {
     for (qsizetype k = std::min(TokenLength - 1, out.size()); k > 0; --k) {
-        if (beginsToken(QStringView(out).last(k)))
+        if (beginsToken(out.last(k)))
             return k;
     }
     return 0;
@@ -54,81 +55,196 @@ int tokenAtEnd(const QString& out) {
     return beginsToken(start) ? start[4].unicode() - u'0' : 0;
 }
 
+// Whether `c` can follow the first character of a token.
+bool canContinueToken(QChar c) {
+    return c == u'v' || c == u'a' || c == u'r' || c == u'>' || (c >= u'1' && c <= u'6');
+}
+
+QString asWritten(int var) {
+    return QStringLiteral("<var") + QChar(u'0' + var) + u'>';
+}
+
 // Placeholder expansion. Replacing the leftmost token and searching again from the start of
 // the line is the same as reading left to right, appending each character to the output and
-// expanding a token as soon as its last character arrives. What a variable's text turns into
-// depends only on the variable and on the start of a token written just before it ("", "<",
-// ... "<var6": eleven cases), so each of the 66 pairs is worked out once and then copied.
-// That keeps the work linear even when variables fan out, and a pair that is needed while it
-// is being worked out is a cycle: that token stays as written.
+// expanding a token as soon as its last character arrives (tokens cannot overlap, so the
+// first to complete is the leftmost). The end of the output is a pile of token starts ("<",
+// "<v", ... "<var6"); a character extends the top one, completes it, starts a new one with
+// "<", or freezes the whole pile for good.
+//
+// A variable's expansion after the token start `key` on top of the pile is worked out once,
+// alone, as if nothing stood below `key` (66 cases), and copied wherever it is needed. The
+// copy is exact unless that expansion went below `key` (it used up `key` and then met
+// something the pile below would have answered differently); where something does stand
+// below, such an expansion is carried out step by step instead, up to MaxSteps steps.
+//
+// An expansion that is needed again while it is being worked out, with nothing in between
+// having gone below where it started (or with nothing standing below, as when it started),
+// repeats itself forever: that is a cycle. The token stays as written there, and so does the
+// rest, since replacing the leftmost token never gets past it.
+//
+// Work: the entry's text is read once, each variable's text at most 11 times, plus at most
+// MaxSteps characters step by step; the copies go into at most 67 outputs, none longer than
+// the length bound, and each replacement takes back at most 11 characters of one. It grows
+// with the texts and the bound, never with the number of replacements the rule makes.
 class Expander {
 public:
     Expander(const std::array<QString, VarCount>& vars, qsizetype maxLength)
         : vars_(vars)
         , maxLength_(maxLength) {}
 
-    // Appends `text` to `out`, expanding tokens as they complete. The entry's own text always
-    // goes in whole, and an expansion only where the rest of it still fits after it; a
-    // variable's text is `bounded`: false when it no longer fits at all.
-    bool append(QStringView text, QString& out, bool bounded) {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            out += text[i];
-            if (bounded && out.size() > maxLength_)
-                return false;
-            const int var = tokenAtEnd(out);
-            if (var == 0)
+    QString expand(const QString& line) {
+        Run top{QString(), true};
+        top.out.reserve(line.size());
+        run(top, line, true);
+        return top.out;
+    }
+
+private:
+    struct Run {
+        QString out;
+        bool sealed = false;    // nothing before `out` can take part in a token any more
+        bool readBelow = false; // a step depended on what stands before `out`
+        bool endless = false;   // the expansion never ends (or ran out of steps): stop
+    };
+    struct Memo {
+        enum : std::uint8_t { Unknown, Working, Done } state = Unknown;
+        bool fits = false;
+        bool cycles = false;
+        bool readsBelow = false;
+        bool seals = false;
+        bool endless = false;
+        std::size_t run = 0; // while Working: its place in runs_
+        QString text;        // the key as the expansion leaves it, then the rest
+    };
+    struct Piece {
+        const QString* text;
+        qsizetype pos;
+        bool stepwise; // an expansion carried out step by step
+    };
+
+    // Reads `text` into `r`, expanding tokens as they complete. The entry's own text (`top`)
+    // always goes in whole, and an expansion only where the rest of the entry still fits after
+    // it; a variable's expansion returns false when it no longer fits at all.
+    bool run(Run& r, const QString& text, bool top) {
+        std::vector<Piece> pending{{&text, 0, false}};
+        // What is left of the entry's own text.
+        const auto rest = [&] {
+            return top && !pending.empty() && !pending.front().stepwise
+                       ? text.size() - pending.front().pos
+                       : 0;
+        };
+        while (!pending.empty() && !r.endless) {
+            Piece& piece = pending.back();
+            if (piece.pos == piece.text->size()) {
+                pending.pop_back();
                 continue;
-            out.chop(TokenLength);
-            const qsizetype k = partialTokenAtEnd(out);
-            const QString* value = expansion(var, QStringView(out).last(k));
-            const qsizetype rest = bounded ? 0 : text.size() - i - 1;
-            if (value && out.size() - k + value->size() + rest <= maxLength_) {
-                out.chop(k);
-                out += *value;
-            } else {
-                out += QStringLiteral("<var") + QChar(u'0' + var) + u'>';
             }
+            if (piece.stepwise && (steps_ == 0 || r.out.size() + rest() >= maxLength_)) {
+                r.endless = true;
+                break;
+            }
+            steps_ -= piece.stepwise ? 1 : 0;
+            const QChar c = piece.text->at(piece.pos++);
+            const bool empty = r.out.isEmpty();
+            r.out += c;
+            if (!top && r.out.size() > maxLength_)
+                return false;
+            const int var = tokenAtEnd(r.out);
+            if (var == 0) {
+                if (!r.sealed && c != u'<' && partialTokenAtEnd(r.out) == 0) {
+                    // `c` froze everything before it. On an empty pile, one that can be part
+                    // of a token might have gone on a start below instead.
+                    r.readBelow = r.readBelow || (empty && canContinueToken(c));
+                    r.sealed = true;
+                }
+                continue;
+            }
+            r.out.chop(TokenLength);
+            if (piece.pos == piece.text->size())
+                pending.pop_back(); // keeps the stack flat for a variable ending in a token
+            call(r, var, pending, rest());
+        }
+        // Given up: what is left stays as written, the entry's own text in whole.
+        for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+            const QStringView left = QStringView(*it->text).sliced(it->pos);
+            if (top && it->text == &text)
+                r.out += left;
+            else if (r.out.size() < maxLength_)
+                r.out += left.first(std::min(left.size(), maxLength_ - r.out.size()));
         }
         return true;
     }
 
-private:
-    struct Known {
-        enum : std::uint8_t { Unknown, Working, Done } state = Unknown;
-        bool fits = false;
-        QString text;
-    };
-
-    // What variable `var`'s text turns into after the token start `before`: `before` as the
-    // expansion leaves it, then the rest. Null for a cycle or a text that does not fit.
-    const QString* expansion(int var, QStringView before) {
-        const qsizetype k = before.size();
-        Known& known = known_[var - 1][k < 5 ? k : 4 + (before[4].unicode() - u'0')];
-        if (known.state == Known::Working)
-            return nullptr;
-        if (known.state == Known::Unknown) {
-            known.state = Known::Working;
-            QString text = before.toString();
-            known.fits = append(vars_[var - 1], text, true);
-            if (known.fits)
-                known.text = std::move(text);
-            known.state = Known::Done;
+    void call(Run& r, int var, std::vector<Piece>& pending, qsizetype rest) {
+        const qsizetype k = partialTokenAtEnd(r.out);
+        const QStringView key = QStringView(r.out).last(k);
+        const bool below = partialTokenAtEnd(QStringView(r.out).first(r.out.size() - k)) > 0;
+        Memo& m = known_[var - 1][k < 5 ? k : 4 + (key[4].unicode() - u'0')];
+        if (m.state == Memo::Working) {
+            bool clean = true;
+            for (std::size_t i = m.run; i < runs_.size(); ++i)
+                clean = clean && !runs_[i]->readBelow;
+            if (clean || (r.sealed && !below)) {
+                // From here on it repeats itself: whatever stands below, or where nothing
+                // does, as when it began.
+                m.cycles = m.cycles || clean;
+                writeAsWritten(r, var);
+                r.endless = true;
+            } else {
+                pending.push_back({&vars_[var - 1], 0, true});
+            }
+            return;
         }
-        return known.fits ? &known.text : nullptr;
+        if (m.state == Memo::Unknown)
+            workOut(m, var, key);
+        if (m.readsBelow && below) {
+            pending.push_back({&vars_[var - 1], 0, true});
+            return;
+        }
+        r.endless = m.endless;
+        if (!m.fits || r.out.size() - k + m.text.size() + rest > maxLength_) {
+            writeAsWritten(r, var);
+            return;
+        }
+        r.out.chop(k);
+        r.out += m.text;
+        r.readBelow = r.readBelow || (m.readsBelow && !r.sealed);
+        r.sealed = r.sealed || m.seals;
+    }
+
+    void workOut(Memo& m, int var, QStringView key) {
+        m.state = Memo::Working;
+        m.run = runs_.size();
+        Run r{key.toString()};
+        runs_.push_back(&r);
+        m.fits = run(r, vars_[var - 1], false);
+        runs_.pop_back();
+        m.state = Memo::Done;
+        // A cycle repeats whatever stands below, so its cut-off copy fits everywhere.
+        m.readsBelow = r.readBelow && !m.cycles;
+        m.seals = r.sealed;
+        m.endless = r.endless;
+        if (m.fits)
+            m.text = std::move(r.out);
+    }
+
+    // A token that is not expanded; nothing before it can take part in a token any more.
+    static void writeAsWritten(Run& r, int var) {
+        r.out += asWritten(var);
+        r.sealed = true;
     }
 
     const std::array<QString, VarCount>& vars_;
     qsizetype maxLength_;
-    std::array<std::array<Known, 11>, VarCount> known_{};
+    qsizetype steps_ = ComposeLimits::MaxSteps;
+    std::vector<Run*> runs_;
+    std::array<std::array<Memo, 11>, VarCount> known_{};
 };
 
 QString expandPlaceholders(const QString& line, const std::array<QString, VarCount>& vars) {
     if (!line.contains(QStringLiteral("<var")))
         return line; // no token can form
-    QString out;
-    out.reserve(line.size());
-    Expander(vars, line.size() + ComposeLimits::MaxGrowth).append(line, out, false);
-    return out;
+    return Expander(vars, line.size() + ComposeLimits::MaxGrowth).expand(line);
 }
 
 } // namespace

@@ -247,7 +247,8 @@ void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction
                                     : gamelink_text::FocusLost.arg(result.keysTyped).arg(total));
         break;
     case End::Failed: {
-        const std::string reason = platform_.unavailableReason();
+        const std::string reason =
+            result.problem.empty() ? platform_.unavailableReason() : result.problem;
         qCWarning(lcGameLink, "Typing %zu keys into window 0x%llx failed%s%s", total,
                   static_cast<unsigned long long>(game), reason.empty() ? "" : ": ",
                   reason.c_str());

@@ -21,7 +21,10 @@ class RandomSource;
 namespace gamelink_text {
 inline const QString NoGame = QStringLiteral("No instance of UO found.");
 inline const QString NotFronted =
-    QStringLiteral("The game window could not be brought to the front, so nothing was typed.");
+    QStringLiteral("The game window could not be brought to the front, so nothing was typed.\n\n"
+                   "Some desktops (Wayland ones above all) do not let a program bring another "
+                   "window to the front. Click into the game and send with a hotkey there, or "
+                   "use a desktop that allows it; the guide lists the ones known to work.");
 // %1 keys of %2 were typed.
 inline const QString FocusLost =
     QStringLiteral("The game window lost the keyboard focus, so typing stopped after %1 of %2 "

@@ -51,7 +51,7 @@ TypingResult typeLine(platform::Platform& platform, platform::WindowId target,
                       const std::vector<KeyAction>& keys, const platform::TypingIdle& idle) {
     const std::unique_ptr<platform::KeySession> session = platform.beginLine(target, keys);
     if (!session)
-        return {End::Failed, 0};
+        return {End::Failed, 0, {}};
     TypingResult result;
     // After a wait: the target still has the focus, and the program has handled its events.
     auto carryOn = [&](WaitEnd waited) {
@@ -90,6 +90,8 @@ TypingResult typeLine(platform::Platform& platform, platform::WindowId target,
     }
     if (!session->end(result.end == End::Whole) && result.end == End::Whole)
         result.end = End::Failed;
+    if (result.end == End::Failed)
+        result.problem = session->problem();
     return result;
 }
 

@@ -1,29 +1,25 @@
 #include "phrasebook/SettingsStore.h"
 
-#include <QDateTime>
+#include "phrasebook/StoreFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <mutex>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <filesystem>
-#include <system_error>
 #endif
 
 namespace jk {
@@ -39,8 +35,7 @@ struct SettingsStore::Shared {
 
 namespace {
 
-// Far beyond any store the program writes (about 40 KB); such a file is not a store.
-constexpr qint64 MaxStoreBytes = 16 * 1024 * 1024;
+using storefiles::Target;
 
 QString settingsKey(const QString& section, const QString& key) {
     return section + QLatin1Char('/') + key;
@@ -53,51 +48,6 @@ QString settingsKey(const QString& section, const QString& key) {
 
 bool isRegistryPath(const QString& path) {
     return path.startsWith(QLatin1StringView("HKEY_"));
-}
-
-QString asideName(const QString& path) {
-    return path + QStringLiteral(".damaged-") +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-}
-
-// The file a save replaces: the store path with symbolic links followed, so that a linked
-// store stays linked, and what is there.
-struct Target {
-    enum Kind { Missing, Regular, Folder, Other };
-    QString path;
-    Kind kind = Missing;
-};
-
-Target resolve(const QString& path) {
-#ifdef Q_OS_UNIX
-    QString current = QFileInfo(path).absoluteFilePath();
-    for (int hops = 0; hops < 40; ++hops) {
-        const QByteArray native = QFile::encodeName(current);
-        struct stat st {};
-        if (::lstat(native.constData(), &st) != 0)
-            return {current, Target::Missing}; // the save finds out why, and says so
-        if (!S_ISLNK(st.st_mode))
-            return {current, S_ISREG(st.st_mode)   ? Target::Regular
-                             : S_ISDIR(st.st_mode) ? Target::Folder
-                                                   : Target::Other};
-        char link[PATH_MAX];
-        const ssize_t size = ::readlink(native.constData(), link, sizeof link);
-        if (size <= 0 || size >= ssize_t(sizeof link))
-            return {current, Target::Other};
-        current = QDir::cleanPath(QFileInfo(current).absoluteDir().absoluteFilePath(
-            QFile::decodeName(QByteArray(link, size))));
-    }
-    return {current, Target::Other};
-#else
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    const QFileInfo resolved(target);
-    if (!resolved.exists())
-        return {target, Target::Missing};
-    return {target, resolved.isDir()    ? Target::Folder
-                    : resolved.isFile() ? Target::Regular
-                                        : Target::Other};
-#endif
 }
 
 // A store the program wrote ends with a line break and holds only sections, keys with "=",
@@ -145,59 +95,36 @@ bool holdsEveryKey(const QByteArray& bytes, qsizetype keys) {
     return lines == keys;
 }
 
-// QSettings tells only that a sync failed; find out why by trying what it tried.
-QString diagnoseWriteFailure(const QString& path) {
-    QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly))
-        return probe.errorString();
-    probe.cancelWriting();
-    probe.commit();
-    return QStringLiteral("the file could not be written (is the disk full?)");
+// The store as QSettings writes it, made in a folder of the program's own: no lock, link or
+// leftover that anyone put beside the store can hold up or divert the save.
+std::optional<QByteArray> renderIn(const QString& folder, const SettingsStore::Values& values) {
+    const QTemporaryDir scratch(folder + QStringLiteral("/.jeerkit-XXXXXX"));
+    const QString file = scratch.filePath(QStringLiteral("store.ini"));
+    if (!scratch.isValid())
+        return std::nullopt;
+    QSettings ini(file, QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        ini.setValue(it.key(), it.value());
+    ini.sync();
+    QFile written(file);
+    if (ini.status() != QSettings::NoError ||
+        (!values.isEmpty() && !written.open(QIODevice::ReadOnly)))
+        return std::nullopt;
+    QByteArray bytes = written.readAll();
+    return holdsEveryKey(bytes, values.size()) ? std::optional(bytes) : std::nullopt;
 }
 
-// QSettings holds "<file>.lock" while it writes. A program killed between creating that lock
-// and writing its owner into it leaves an empty one, which QSettings counts as stale only
-// once it is 30 s old: the next save would freeze the program until then. The store has
-// one writer (one program per user), so a lock that names no owner is such a leftover.
-void removeOwnerlessLock(const QString& path) {
-    const QString lockPath = path + QStringLiteral(".lock");
-    if (!QFileInfo::exists(lockPath))
-        return;
-    QLockFile lock(lockPath);
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    if (!lock.getLockInfo(&pid, &host, &application)) {
-        qCInfo(lcStore) << "Removing" << lockPath << "which names no owner";
-        lock.removeStaleLockFile();
-    }
-}
-
-bool syncToDisk(QFile& file) {
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return file.flush();
-#endif
-}
-
-QString replace(const QString& from, const QString& to) {
-#ifdef Q_OS_UNIX
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    // The new name must survive a power loss as well as the new contents.
-    const int dir = ::open(QFile::encodeName(QFileInfo(to).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return {};
-#else
-    std::error_code error;
-    std::filesystem::rename(from.toStdWString(), to.toStdWString(), error);
-    return error ? QString::fromStdString(error.message()) : QString();
-#endif
+// The temporary folder first, then beside the file that is written (a full /tmp must not
+// stop a save to a disk with room).
+std::optional<QByteArray> renderIni(const SettingsStore::Values& values, const QString& beside,
+                                    QString* error) {
+    for (const QString& folder : {QDir::tempPath(), QFileInfo(beside).absolutePath()})
+        if (std::optional<QByteArray> bytes = renderIn(folder, values))
+            return bytes;
+    *error = QStringLiteral("the new contents could not be prepared in %1 nor beside %2 (is "
+                            "the disk full?)")
+                 .arg(QDir::tempPath(), beside);
+    return std::nullopt;
 }
 
 // Writes values to a file beside the target, checks it, and only then puts it in place.
@@ -220,7 +147,7 @@ StoreResult writeStore(const QString& path, const SettingsStore::Values& values)
                 return fail(QStringLiteral("the registry did not keep %1").arg(it.key()));
         return {true, path, {}};
     }
-    const Target target = resolve(path);
+    const Target target = storefiles::resolve(path);
     if (target.kind == Target::Folder)
         return fail(QStringLiteral("the path is a folder, not a file"));
     if (target.kind == Target::Other)
@@ -228,44 +155,25 @@ StoreResult writeStore(const QString& path, const SettingsStore::Values& values)
     const QString folder = QFileInfo(target.path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("the folder %1 could not be created").arg(folder));
-
-    const QString temp = target.path + QStringLiteral(".saving");
-    removeOwnerlessLock(temp);
-    QFile::remove(temp); // a leftover of a killed save, or a link someone put there
-    {
-        QSettings ini(temp, QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            ini.setValue(it.key(), it.value());
-        ini.sync();
-        if (ini.status() != QSettings::NoError) {
-            const QString reason = diagnoseWriteFailure(temp);
-            QFile::remove(temp);
-            return fail(reason);
-        }
-    }
-    QFile written(temp);
-    if (!written.open(values.isEmpty() ? QIODevice::ReadWrite : QIODevice::ReadOnly))
-        return fail(written.errorString());
-    const bool complete = holdsEveryKey(written.readAll(), values.size()) && syncToDisk(written);
-    written.close();
-    if (!complete) {
-        QFile::remove(temp);
-        return fail(QStringLiteral("the new file could not be written completely; %1 KB are "
-                                   "free on the disk")
-                        .arg(QStorageInfo(folder).bytesAvailable() / 1024));
+    QString error;
+    const std::optional<QByteArray> bytes = renderIni(values, target.path, &error);
+    if (!bytes)
+        return fail(error);
+    // A store the next start would refuse is not written at all.
+    if (bytes->size() > SettingsStore::MaxFileBytes) {
+        StoreResult result = fail(QStringLiteral("the text sets take %1 MB, more than the %2 MB "
+                                                 "a store can hold; shorten the longest phrases")
+                                      .arg(bytes->size() >> 20)
+                                      .arg(SettingsStore::MaxFileBytes >> 20));
+        result.tooLarge = true;
+        return result;
     }
     // Looked at again right before: nothing but a regular file is ever replaced.
-    const Target now = resolve(path);
-    if (now.path != target.path || (now.kind != Target::Regular && now.kind != Target::Missing)) {
-        QFile::remove(temp);
+    const Target now = storefiles::resolve(path);
+    if (now.path != target.path || (now.kind != Target::Regular && now.kind != Target::Missing))
         return fail(QStringLiteral("the path changed into something that is not a file"));
-    }
-    if (now.kind == Target::Regular)
-        QFile::setPermissions(temp, QFile::permissions(target.path));
-    if (const QString error = replace(temp, target.path); !error.isEmpty()) {
-        QFile::remove(temp);
-        return fail(error);
-    }
+    if (const QString failed = storefiles::replaceWith(target.path, *bytes); !failed.isEmpty())
+        return fail(failed);
     return {true, path, {}};
 }
 
@@ -290,11 +198,13 @@ void SettingsStore::load() {
             loadProblem_ = QStringLiteral("%1 cannot be read.").arg(path_);
         return;
     }
-    const Target target = resolve(path_);
-    const auto refuse = [this](const QString& problem) {
-        loadProblem_ = problem;
+    const Target target = storefiles::resolve(path_);
+    // Left as it is: the changes of this run go to a rescue file when the program closes.
+    const auto refuse = [this](const QString& problem, const QString& why) {
+        loadProblem_ = problem + QStringLiteral(" Your changes go to a rescue file when you close "
+                                                "Jeerkit; the next start tells you where.");
         shared_->refused = true;
-        shared_->refusal = QStringLiteral("the store is not a regular file and is not saved");
+        shared_->refusal = why;
     };
     if (target.kind == Target::Missing)
         return;
@@ -302,46 +212,66 @@ void SettingsStore::load() {
         loadProblem_ = QStringLiteral("%1 is a folder, not a settings file.").arg(path_);
         return;
     }
-    const QString notAFile = QStringLiteral(
-        "%1 is not a regular file (it is a device, a pipe or a link to one). Jeerkit runs "
-        "with the defaults and will not save your changes there.");
+    const QString notAFile = QStringLiteral("%1 is not a regular file (it is a device, a pipe or a "
+                                            "link to one). Jeerkit runs with the defaults.")
+                                 .arg(path_);
+    const QString notFileWhy = QStringLiteral("the store is not a regular file and is not saved");
     if (target.kind == Target::Other)
-        return refuse(notAFile.arg(path_));
+        return refuse(notAFile, notFileWhy);
 
     QFile file;
+    bool writable = true;
 #ifdef Q_OS_UNIX
     // Without blocking: a pipe put there since the look above must not hold up the start.
-    const int fd =
-        ::open(QFile::encodeName(target.path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray native = QFile::encodeName(target.path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int openErrno = errno;
+    const QString openError = QString::fromLocal8Bit(std::strerror(openErrno));
+    if (fd < 0 && openErrno == ENOENT)
+        return; // gone since the look above: a first start
     struct stat st {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
-        return refuse(notAFile.arg(path_));
+        return refuse(notAFile, notFileWhy);
     }
+    // Made read-only by the player (or owned by someone else): even root leaves it alone.
+    writable = ::access(native.constData(), W_OK) == 0 && (st.st_mode & 0222) != 0;
     const bool opened = fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle);
     if (fd >= 0 && !opened)
         ::close(fd);
 #else
     file.setFileName(target.path);
     const bool opened = file.open(QIODevice::ReadOnly);
+    const QString openError = file.errorString();
 #endif
     if (!opened) {
-        loadProblem_ = QStringLiteral("%1 cannot be read.").arg(path_);
+        // Saving over it would lose what it holds: it is set aside, unchanged, first.
+        const QString problem = QStringLiteral("%1 cannot be read (%2).").arg(path_, openError);
+        const QString aside = storefiles::moveAside(target.path, QStringLiteral("unreadable"));
+        if (aside.isEmpty())
+            return refuse(problem + QStringLiteral(" Jeerkit leaves it as it is and starts with "
+                                                   "the defaults."),
+                          QStringLiteral("the store cannot be read and is not saved over"));
+        loadProblem_ = problem + QStringLiteral(" It was set aside, unchanged, as %1; Jeerkit "
+                                                "starts with the defaults.")
+                                     .arg(aside);
         return;
     }
-    const QByteArray bytes = file.read(MaxStoreBytes + 1);
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
     file.close();
-    if (bytes.size() > MaxStoreBytes) {
-        const QString aside = asideName(target.path);
-        if (!QFile::rename(target.path, aside))
-            return refuse(QStringLiteral("%1 is larger than 16 MB, so it is not a store of "
-                                         "Jeerkit's, and it could not be set aside. Jeerkit runs "
-                                         "with the defaults and will not save over it.")
-                              .arg(path_));
-        loadProblem_ = QStringLiteral("%1 is larger than 16 MB, so it is not a store of "
-                                      "Jeerkit's. It was set aside as %2; Jeerkit starts with "
-                                      "the defaults.")
-                           .arg(path_, aside);
+    const QString tooLarge = QStringLiteral("%1 is larger than %2 MB, so it is not a store of "
+                                            "Jeerkit's.")
+                                 .arg(path_)
+                                 .arg(MaxFileBytes >> 20);
+    if (bytes.size() > MaxFileBytes) {
+        const QString aside = storefiles::moveAside(target.path, QStringLiteral("damaged"));
+        if (aside.isEmpty())
+            return refuse(tooLarge + QStringLiteral(" It could not be set aside; Jeerkit runs "
+                                                    "with the defaults."),
+                          QStringLiteral("the store is not saved over a file that is not one"));
+        loadProblem_ = tooLarge + QStringLiteral(" It was set aside as %1; Jeerkit starts with "
+                                                 "the defaults.")
+                                      .arg(aside);
         return;
     }
 
@@ -350,20 +280,20 @@ void SettingsStore::load() {
     for (const QString& key : keys)
         if (!key.isEmpty()) // QSettings can neither read nor write a key without a name
             values_.insert(key, ini.value(key));
+    if (!writable)
+        return refuse(QStringLiteral("%1 is read-only, so Jeerkit leaves it as it is.").arg(path_),
+                      QStringLiteral("the store is read-only"));
     if (ini.status() == QSettings::NoError && !looksDamaged(bytes))
         return;
     // The next save rewrites the file from what could be read: keep the original.
-    const QString copy = asideName(path_);
-    QSaveFile kept(copy);
-    if (kept.open(QIODevice::WriteOnly) && kept.write(bytes) == bytes.size() && kept.commit() &&
-        QFileInfo(copy).size() == bytes.size())
-        loadProblem_ = QStringLiteral("%1 is damaged. Jeerkit uses what it could read and "
-                                      "the defaults; the damaged file was kept as %2.")
-                           .arg(path_, copy);
-    else
-        loadProblem_ = QStringLiteral("%1 is damaged. Jeerkit uses what it could read and "
-                                      "the defaults.")
-                           .arg(path_);
+    const QString damaged = QStringLiteral("%1 is damaged. Jeerkit uses what it could read and "
+                                           "the defaults")
+                                .arg(path_);
+    const QString copy =
+        storefiles::createNew(storefiles::sideName(path_, QStringLiteral("damaged")), bytes);
+    loadProblem_ = copy.isEmpty()
+                       ? damaged + u'.'
+                       : damaged + QStringLiteral("; the damaged file was kept as %1.").arg(copy);
 }
 
 QString SettingsStore::defaultPath() {
@@ -447,8 +377,20 @@ std::function<StoreResult()> SettingsStore::flushJob() {
     };
 }
 
-StoreResult SettingsStore::writeCopy(const QString& path) const {
-    return writeStore(path, values_);
+StoreResult SettingsStore::rescue() const {
+    QString error;
+    const std::optional<QByteArray> bytes = renderIni(values_, path_, &error);
+    const QString made = bytes ? storefiles::writeRescue(path_, *bytes, &error) : QString();
+    return {!made.isEmpty(), made, error};
+}
+
+QString SettingsStore::rescueNotice() const {
+    const QStringList found = storefiles::rescueFiles(path_);
+    if (found.isEmpty())
+        return {};
+    return QStringLiteral("Text sets that could not be saved to %1 were kept in:\n%2\n\nTo use "
+                          "them, close Jeerkit and put one of these files in place of the store.")
+        .arg(path_, found.join(u'\n'));
 }
 
 } // namespace jk

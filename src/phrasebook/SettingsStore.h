@@ -24,6 +24,8 @@ struct StoreResult {
     // The path is something other than a regular file (a device, a pipe): it is never written,
     // and the player was told so once, at start-up.
     bool refused = false;
+    // The store would be larger than the next start reads: nothing was written.
+    bool tooLarge = false;
 };
 
 // The per-user settings store: sections of string keys and string values in an INI file, or,
@@ -54,11 +56,17 @@ public:
     // The same save as a job that may run on another thread; the values are taken now. Jobs
     // of one store run one at a time, and an older job never overwrites a newer save.
     std::function<StoreResult()> flushJob();
-    // Writes all values to another file (a rescue copy), with the same care.
-    StoreResult writeCopy(const QString& path) const;
+    // Writes all values to a new rescue file in a place of the player's alone; its path.
+    StoreResult rescue() const;
+    // Names the rescue files earlier runs left, for the player; empty when there are none.
+    QString rescueNotice() const;
 
-    // Set when the file could not be read as a store (damaged, unreadable, not a file); the
-    // sentence says what was kept.
+    // A larger file is not a store of Jeerkit's, and a save never writes one. A full book of
+    // long phrases (720 of 23,000 characters, or of 8,000 CJK characters) takes about 17 MB.
+    static constexpr qint64 MaxFileBytes = qint64(32) << 20;
+
+    // Set when the file could not be read as a store (damaged, unreadable, not a file) or is
+    // read-only; the sentences say what was kept and where changes go.
     QString loadProblem() const { return loadProblem_; }
     QString path() const { return path_; }
 

@@ -48,6 +48,12 @@ QFont numberFont() {
     return makeFont(families, 9.75, false);
 }
 
+QFont scaled(QFont font, double scale) {
+    if (scale != 1.0 && font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
+
 void paintBlack(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, Qt::black);

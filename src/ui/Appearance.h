@@ -19,6 +19,9 @@ QFont sansFont(bool bold);
 // "Times New Roman" 9.75 pt regular, or the nearest serif face: the numbered buttons.
 QFont numberFont();
 
+// The font at `scale` times its size.
+QFont scaled(QFont font, double scale);
+
 // Black background for a window or a control.
 void paintBlack(QWidget& widget);
 // Cyan text on black: the labels and the "Always on top" box.

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -53,20 +54,21 @@ QWidget* make(Kind kind, const QString& caption, QWidget& window) {
     return nullptr;
 }
 
-void dress(QWidget& widget, Font font, Colour colour) {
+QFont fontOf(Font font) {
     switch (font) {
+    case Font::Sans:
+        return look::sansFont(false);
+    case Font::SansBold:
+        return look::sansFont(true);
+    case Font::Numbers:
+        return look::numberFont();
     case Font::Window:
         break;
-    case Font::Sans:
-        widget.setFont(look::sansFont(false));
-        break;
-    case Font::SansBold:
-        widget.setFont(look::sansFont(true));
-        break;
-    case Font::Numbers:
-        widget.setFont(look::numberFont());
-        break;
     }
+    return {};
+}
+
+void paint(QWidget& widget, Colour colour) {
     switch (colour) {
     case Colour::Window:
         break;
@@ -82,6 +84,17 @@ void dress(QWidget& widget, Font font, Colour colour) {
     }
 }
 
+// Edges rounded down one by one, so that controls drawn side by side stay side by side.
+QRect scaledRect(const Rect& r, double scale) {
+    if (scale == 1.0)
+        return twipsRect(r.left, r.top, r.width, r.height);
+    const auto pixel = [scale](int twips) {
+        return static_cast<int>(std::floor(twips * scale / TwipsPerPixel));
+    };
+    const int left = pixel(r.left), top = pixel(r.top);
+    return {left, top, pixel(r.left + r.width) - left, pixel(r.top + r.height) - top};
+}
+
 } // namespace
 
 BuiltControls::BuiltControls(QWidget& window, const controls::Window& table) {
@@ -93,18 +106,31 @@ BuiltControls::BuiltControls(QWidget& window, const controls::Window& table) {
                 make(row.kind, caption == u"%n" ? look::entryCaption(index) : caption, window);
             const std::string name = objectName(row.name, index);
             widget->setObjectName(QString::fromStdString(name));
-            const Rect r = rectOf(row, index);
-            place(*widget, r.left, r.top, r.width, r.height);
-            dress(*widget, row.font, row.colour);
+            paint(*widget, row.colour);
             if (const int tab = tabOf(row, index); tab >= 0)
                 order.emplace_back(tab, widget);
             byName_.emplace(name, widget);
         }
     }
+    placeControls(window, table, 1.0);
     std::sort(order.begin(), order.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t k = 1; k < order.size(); ++k)
         QWidget::setTabOrder(order[k - 1].second, order[k].second);
+}
+
+void placeControls(QWidget& window, const controls::Window& table, double scale) {
+    for (const Control& row : table.controls) {
+        for (int index = row.first; index <= row.last; ++index) {
+            auto* widget = window.findChild<QWidget*>(
+                QString::fromStdString(objectName(row.name, index)), Qt::FindDirectChildrenOnly);
+            if (widget == nullptr)
+                continue;
+            widget->setGeometry(scaledRect(rectOf(row, index), scale));
+            if (row.font != Font::Window)
+                widget->setFont(look::scaled(fontOf(row.font), scale));
+        }
+    }
 }
 
 QWidget* BuiltControls::widget(std::string_view name, int index) const {

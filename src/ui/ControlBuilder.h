@@ -36,4 +36,8 @@ private:
     std::map<std::string, QWidget*, std::less<>> byName_;
 };
 
+// Places and sizes the controls of the table, and sets their own fonts, at `scale` times the
+// size they are drawn (1: as drawn). Controls in the window's font follow the window's.
+void placeControls(QWidget& window, const controls::Window& table, double scale);
+
 } // namespace jk

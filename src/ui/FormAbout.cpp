@@ -4,6 +4,7 @@
 #include "ui/ControlBuilder.h"
 #include "ui/GamePicker.h"
 #include "ui/HotkeyDialogs.h"
+#include "ui/ScreenFit.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
 
@@ -24,6 +25,9 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     const BuiltControls built(*this, controls::aboutBox());
     image1_ = built.get<QLabel>("Image1");
     image1_->setPixmap(look::aboutPicture());
+    image1_->setScaledContents(true); // follows the box when it is drawn smaller
+    image1_->setAccessibleName(
+        QStringLiteral("A castle by night under the moon, and Huzzah! in a speech bubble"));
     label1_ = built.array<QLabel, 4>("Label1");
     command1_ = built.get<QPushButton>("Command1");
     command1_->setDefault(true);
@@ -42,6 +46,19 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
             if (ui->hotkeys != nullptr)
                 showHotkeys(this, *ui->hotkeys);
         });
+    fit_ = std::make_unique<ScreenFit>(*this, controls::aboutBox());
+}
+
+FormAbout::~FormAbout() = default;
+
+void FormAbout::fitOnScreenOf(const QWidget& over) {
+    // Measured where it opens, over the window; it is centred there when shown.
+    const QPoint placed = pos();
+    const bool moved = testAttribute(Qt::WA_Moved);
+    move(over.pos());
+    fit_->fit();
+    move(placed);
+    setAttribute(Qt::WA_Moved, moved);
 }
 
 // Hides the box; it is shown again unchanged next time.

@@ -3,12 +3,14 @@
 #include <QDialog>
 
 #include <array>
+#include <memory>
 
 class QLabel;
 class QPushButton;
 
 namespace jk {
 
+class ScreenFit;
 struct UiContext;
 
 // The about box: a picture, three short hints, a credit line and "&OK"; with the program's
@@ -17,6 +19,10 @@ class FormAbout final : public QDialog {
     Q_OBJECT
 public:
     explicit FormAbout(UiContext* ui = nullptr, QWidget* parent = nullptr);
+    ~FormAbout() override;
+
+    // Scaled down where the screen of `over` could not hold it.
+    void fitOnScreenOf(const QWidget& over);
 
     void Command1_Click();
 
@@ -33,6 +39,7 @@ private:
     QPushButton* command1_ = nullptr;
     QPushButton* gameWindows_ = nullptr;
     QPushButton* hotkeys_ = nullptr;
+    std::unique_ptr<ScreenFit> fit_;
 };
 
 } // namespace jk

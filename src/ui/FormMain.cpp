@@ -9,6 +9,7 @@
 #include "phrasebook/SettingsStore.h"
 #include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
+#include "ui/AccessibleNames.h"
 #include "ui/Appearance.h"
 #include "ui/ControlBuilder.h"
 #include "ui/FieldComboBox.h"
@@ -176,6 +177,7 @@ void FormMain::Command4_Click() {
         about_ = std::make_unique<FormAbout>(&ui_);
         // The box has no caption; Qt would show the application's name in its place.
         ui_.platform.clearTitle(static_cast<platform::WindowId>(about_->winId()));
+        about_->fitOnScreenOf(*this);
     }
     about_->exec();
     modes_.returnTo(*this);
@@ -206,10 +208,11 @@ void FormMain::ComboSay_Click(int index) {
 
 void FormMain::TextLong_Change(int index) {
     PhraseBook& book = ui_.book;
-    if (!book.hasCurrentSet())
-        return;
     QLineEdit& box = *c_.TextLong[index];
     const QString text = box.text();
+    accessible::nameSendButton(*Command2()[index], index, text);
+    if (!book.hasCurrentSet())
+        return;
     book.EntryLong[book.CurrentTextSet][index] = text;
     if (text.size() > LongTextLimit)
         box.setSelection(LongTextLimit, int(text.size()) - LongTextLimit);

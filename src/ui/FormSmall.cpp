@@ -49,6 +49,7 @@ void FormSmall::ShowTextSet(qint16 set) {
         textShort_[i]->setText(ui_.book.EntryShort[set][i]);
         textShort_[i]->setCursorPosition(0); // read from the start
     }
+    nameSendButtons();
 }
 
 void FormSmall::Command2_MouseMove(int index) {

@@ -33,6 +33,7 @@ FormTiny::~FormTiny() = default;
 
 void FormTiny::ShowTextSet(qint16 /*set*/) {
     selector().select(ui_.book.CurrentTextSet);
+    nameSendButtons();
 }
 
 void FormTiny::Command2_MouseMove(int index) {

@@ -15,24 +15,17 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include <algorithm>
 
 namespace jk {
 
 namespace {
 
 constexpr int PickTimeoutMs = 60000;
-constexpr int PollMs = 100;
 
-bool isOwnWindow(platform::WindowId window) {
-    const QWidgetList tops = QApplication::topLevelWidgets();
-    return std::any_of(tops.begin(), tops.end(), [window](const QWidget* w) {
-        return static_cast<platform::WindowId>(w->internalWinId()) == window;
-    });
+void tell(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, QStringLiteral("Jeerkit"), text);
 }
 
 } // namespace
@@ -46,24 +39,52 @@ QString pickGameWindow(QWidget* parent, const QString& text, platform::Platform&
     if (box.clickedButton() != link)
         return {};
 
+    // The pointer is taken for the click, so this box only says what to do; it has no button.
     QMessageBox wait(QMessageBox::Information, QStringLiteral("Jeerkit"),
-                     QStringLiteral("Click on the game window to link it.\n\nThe line is then "
-                                    "sent to it, and from now on every line."),
-                     QMessageBox::Cancel, parent);
-    QString picked;
+                     QStringLiteral("Click on the game window to link it, or press Escape."),
+                     QMessageBox::NoButton, parent);
+    wait.setStandardButtons(QMessageBox::NoButton);
+    wait.show();
     const QDeadlineTimer deadline(PickTimeoutMs);
-    QTimer poll;
-    poll.setInterval(PollMs);
-    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-        const platform::WindowId active = platform.activeWindow();
-        if (active != 0 && !isOwnWindow(active))
-            picked = QString::fromStdString(platform.windowClass(active));
-        if (!picked.isEmpty() || deadline.hasExpired())
-            wait.done(QMessageBox::Ok);
+    const platform::PickResult pick = platform.pickWindow([&] {
+        QCoreApplication::processEvents();
+        return !deadline.hasExpired();
     });
-    poll.start();
-    wait.exec();
-    return picked;
+    wait.hide();
+
+    using End = platform::PickResult::End;
+    const QString windowClass = QString::fromStdString(pick.windowClass);
+    switch (pick.end) {
+    case End::Picked: {
+        const QString question =
+            QStringLiteral("Link the window \"%1\" (class \"%2\")?\n\nThe line is then sent to "
+                           "it, and from now on every line to a window of that class.")
+                .arg(QString::fromStdString(pick.title), windowClass);
+        if (QMessageBox::question(parent, QStringLiteral("Jeerkit"), question) == QMessageBox::Yes)
+            return windowClass;
+        return {};
+    }
+    case End::Refused:
+        tell(parent, QStringLiteral("That is %1, which cannot be the game: nothing was linked "
+                                    "or sent.")
+                         .arg(QString::fromStdString(pick.refusal)));
+        return {};
+    case End::Cancelled:
+        return {};
+    case End::Stopped:
+        tell(parent, QStringLiteral("No window was clicked within a minute: nothing was linked "
+                                    "or sent."));
+        return {};
+    case End::Unsupported:
+        tell(parent, QStringLiteral("A game window cannot be picked by a click on this "
+                                    "desktop: nothing was linked or sent."));
+        return {};
+    case End::Failed:
+        tell(parent, QStringLiteral("The pointer could not be taken for the click (another "
+                                    "program may hold it): nothing was linked or sent."));
+        return {};
+    }
+    return {};
 }
 
 void showLinkedGameWindows(QWidget* parent, UiContext& ui) {

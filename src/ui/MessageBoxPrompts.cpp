@@ -15,6 +15,9 @@ void MessageBoxPrompts::tell(const QString& text) {
                                 QMessageBox::Ok, parent_ ? parent_() : nullptr);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
+    // The player may be typing into a phrase: the box shows beside it without taking the
+    // keyboard, so that no key meant for the phrase goes into the box or closes it unread.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();
 }
 

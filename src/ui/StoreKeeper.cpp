@@ -5,11 +5,6 @@
 #include "phrasebook/TextSetStore.h"
 #include "ui/Prompts.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-
 #include <cstdio>
 
 namespace jk {
@@ -96,8 +91,13 @@ bool StoreKeeper::flushAtClose() {
         saving_.wait();
     for (;;) {
         const StoreResult result = store_.flush();
-        if (result.ok || result.refused)
-            return result.ok;
+        if (result.ok)
+            return true;
+        // Retry cannot help a store left alone or one too large: the changes go elsewhere.
+        if (result.refused || result.tooLarge) {
+            rescue(result);
+            return false;
+        }
         // A signal that arrives while the question is up dismisses it and counts as the
         // answer.
         const bool retry = !unattended_ && prompts_.askRetry(closeFailureText(result));
@@ -111,27 +111,13 @@ bool StoreKeeper::flushAtClose() {
 }
 
 void StoreKeeper::rescue(const StoreResult& failed) {
-    const QString name =
-        QStringLiteral("Jeerkit-rescued-%1.ini")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const QStringList places = {
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/Jeerkit"),
-        QDir::homePath(), QDir::tempPath()};
     QString message = QStringLiteral("Jeerkit: your text sets could not be saved to %1 (%2)")
                           .arg(failed.path, failed.reason);
-    for (const QString& place : places) {
-        if (QFileInfo(place).absoluteFilePath() == QFileInfo(failed.path).absolutePath() ||
-            !QDir().mkpath(place))
-            continue;
-        const StoreResult copy = store_.writeCopy(QDir(place).filePath(name));
-        if (copy.ok) {
-            message += QStringLiteral(". They were written to %1 instead.").arg(copy.path);
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-            return;
-        }
-    }
-    message += QStringLiteral(", nor anywhere else: the changes since the last save are lost.");
+    const StoreResult copy = store_.rescue();
+    message += copy.ok ? QStringLiteral(". They were written to %1 instead.").arg(copy.path)
+                       : QStringLiteral(", nor anywhere else (%1): the changes since the last "
+                                        "save are lost.")
+                             .arg(copy.reason);
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 

@@ -32,7 +32,8 @@ public:
     // True when the file was written.
     bool flushAtClose();
     // The end was asked for from outside (a signal, the session ending): from now on a failed
-    // save at closing asks nothing; the values go to a rescue file elsewhere, named on stderr.
+    // save at closing asks nothing; the values go to a rescue file elsewhere, named on stderr
+    // (as they do for a store that is left alone or would be too large).
     void endUnattended() { unattended_ = true; }
 
     static QString runFailureText(const StoreResult& result);

@@ -7,6 +7,7 @@
 #include "phrasebook/SettingsStore.h"
 #include "phrasebook/StoredValue.h"
 #include "phrasebook/TextSetStore.h"
+#include "ui/ScreenFit.h"
 #include "ui/StoreKeeper.h"
 #include "ui/Twips.h"
 #include "ui/UiContext.h"
@@ -132,8 +133,10 @@ void WindowModes::restorePosition(WorkingWindow& window) {
     const PositionKeys keys = positionKeys(window.windowSize());
     const float top = readPosition(ui_.store, keys.top);
     const float left = readPosition(ui_.store, keys.left);
-    // Used as stored, also far off the screen: the player may have had a larger desktop.
     window.move(twipsToPixels(left), twipsToPixels(top));
+    // Where the player cannot reach it (another desktop size, another scale), it is brought
+    // onto the screen and scaled down to fit.
+    window.screenFit().fit();
 }
 
 void WindowModes::storePosition(WorkingWindow& window) {
@@ -187,6 +190,26 @@ bool WindowModes::closeFrom(WorkingWindow& window) {
     if (ending_)
         return false;
     ending_ = true;
+    saveFrom(window);
+
+    // Every window goes at once; none of the others runs its own close handling.
+    for (WorkingWindow* w : windows_)
+        if (w)
+            w->hide();
+    ui_.endProgram();
+    return true;
+}
+
+void WindowModes::saveWithoutDisplay() {
+    // Before the first window the phrase book is not loaded: nothing to save yet.
+    if (ending_ || !active_)
+        return;
+    ending_ = true;
+    ui_.keeper.endUnattended();
+    saveFrom(*active_);
+}
+
+void WindowModes::saveFrom(WorkingWindow& window) {
     // A line still waiting for its pause is not typed into a program that is going away.
     ui_.link.Stop();
     PhraseBook& book = ui_.book;
@@ -202,13 +225,6 @@ bool WindowModes::closeFrom(WorkingWindow& window) {
     }
     SaveAllTextSets(book, store);
     ui_.keeper.flushAtClose();
-
-    // Every window goes at once; none of the others runs its own close handling.
-    for (WorkingWindow* w : windows_)
-        if (w)
-            w->hide();
-    ui_.endProgram();
-    return true;
 }
 
 } // namespace jk

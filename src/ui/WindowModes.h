@@ -45,7 +45,7 @@ public:
 
     // The first duties of every Form_Activate: store "WindowSize", apply the top-most state.
     void activated(WorkingWindow& window);
-    // Form_Load of every window: its position from its two keys.
+    // Form_Load of every window: its position from its two keys, kept on the screen.
     void restorePosition(WorkingWindow& window);
     // Its position under its two keys, when its state is normal.
     void storePosition(WorkingWindow& window);
@@ -57,6 +57,9 @@ public:
     // Form_Unload of every window: its close sequence, then the program ends. Returns false
     // when the program is already ending and the close needs no handling.
     bool closeFrom(WorkingWindow& window);
+    // The display went away and the program ends at once: the close sequence's save, without
+    // the windows, which can no longer be shown or asked.
+    void saveWithoutDisplay();
     // An orderly ending asked for from outside (the session ends, a termination signal), at
     // any moment: open boxes are dismissed and the close sequence of the window the player
     // works in runs, once. Before the first window shows it waits for closeIfAsked().
@@ -78,6 +81,9 @@ private:
     std::array<WorkingWindow*, 4> windows_{}; // by window size, 1..3
     WorkingWindow* active_ = nullptr;
     bool handedOver_ = false;
+    // What every ending stores: position, current set, all 30 sets, then to the disk.
+    void saveFrom(WorkingWindow& window);
+
     bool ending_ = false;
     bool endPending_ = false;
 };

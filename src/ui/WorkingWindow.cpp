@@ -4,9 +4,11 @@
 #include "phrasebook/PhraseBook.h"
 #include "phrasebook/SettingsLayout.h"
 #include "phrasebook/TextSetStore.h"
+#include "ui/AccessibleNames.h"
 #include "ui/Appearance.h"
 #include "ui/HotkeyDialogs.h"
 #include "ui/Hotkeys.h"
+#include "ui/ScreenFit.h"
 #include "ui/StoreKeeper.h"
 #include "ui/TextSetSelector.h"
 #include "ui/UiContext.h"
@@ -48,6 +50,8 @@ BuiltControls WorkingWindow::buildControls(bool renames) {
         offerHotkey(*command2_[i], i);
     // The first control in the keyboard order has the focus when the window opens.
     command1_->setFocus();
+    accessible::nameControls(built);
+    fit_ = std::make_unique<ScreenFit>(*this, controls::workingWindow(size_));
     return built;
 }
 
@@ -118,6 +122,14 @@ void WorkingWindow::stepTextSet(int step) {
     }
     const int from = book.hasCurrentSet() ? book.CurrentTextSet : 0;
     selector_->select((from + step + SetCount) % SetCount);
+}
+
+void WorkingWindow::nameSendButtons() {
+    if (!ui_.book.hasCurrentSet())
+        return;
+    for (int i = 0; i < EntryCount; ++i)
+        accessible::nameSendButton(*command2_[i], i,
+                                   ui_.book.EntryLong[ui_.book.CurrentTextSet][i]);
 }
 
 void WorkingWindow::showFullText(QLabel& label, int index) {

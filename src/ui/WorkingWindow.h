@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace jk {
 
+class ScreenFit;
 class TextSetSelector;
 class WindowModes;
 struct UiContext;
@@ -28,6 +29,8 @@ public:
     ~WorkingWindow() override;
 
     WindowSize windowSize() const { return size_; }
+    // Its scale and place on the screen it opens on.
+    ScreenFit& screenFit() { return *fit_; }
 
     // Creation: restore the position, set up the controls.
     virtual void Form_Load();
@@ -60,6 +63,8 @@ protected:
     // renames the current set where its field can be typed into.
     BuiltControls buildControls(bool renames);
     void closeEvent(QCloseEvent* event) override;
+    // Tells screen readers what each send button types, from the current set.
+    void nameSendButtons();
     // The full text of entry index of the current set, into label.
     void showFullText(QLabel& label, int index);
     // A right-click on the button offers its hotkey.
@@ -76,6 +81,7 @@ private:
     QComboBox* comboTextSet_ = nullptr;
     std::array<QPushButton*, 24> command2_{};
     std::unique_ptr<TextSetSelector> selector_;
+    std::unique_ptr<ScreenFit> fit_;
 };
 
 } // namespace jk

@@ -201,6 +201,26 @@ void movePointer(std::uint64_t window, int x, int y) {
     XTestFakeMotionEvent(dpy(), -1, rootX, rootY, CurrentTime);
 }
 
+void clickThroughCompositor(std::uint64_t window) {
+    Quiet quiet;
+    XWindowAttributes attributes{};
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    if (!XGetWindowAttributes(dpy(), Window(window), &attributes) ||
+        !XTranslateCoordinates(dpy(), Window(window), DefaultRootWindow(dpy()),
+                               attributes.width / 2, attributes.height / 2, &rootX, &rootY, &child))
+        return;
+    // weston's output fills its window at the outer display's origin, at scale 1.
+    Display* outer = XOpenDisplay(qgetenv("JK_OUTER_DISPLAY").constData());
+    if (outer == nullptr)
+        return;
+    XTestFakeMotionEvent(outer, -1, rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(outer, 1, True, CurrentTime);
+    XTestFakeButtonEvent(outer, 1, False, CurrentTime);
+    XSync(outer, False);
+    XCloseDisplay(outer);
+}
+
 void clickHere() {
     XTestFakeButtonEvent(dpy(), 1, True, CurrentTime);
     XTestFakeButtonEvent(dpy(), 1, False, CurrentTime);
@@ -281,9 +301,14 @@ PeerProcess::PeerProcess(const std::string& windowClass, const std::string& titl
         const Window root = DefaultRootWindow(dpy());
         const Property check(root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1),
             state(window_, "WM_STATE", AnyPropertyType, 2),
-            clients(root, "_NET_CLIENT_LIST", XA_WINDOW, 4096);
-        return !check.data || (state.data && std::count(clients.longs(),
-                                                        clients.longs() + clients.count, window_));
+            clients(root, "_NET_CLIENT_LIST", XA_WINDOW, 4096),
+            supported(root, "_NET_SUPPORTED", XA_ATOM, 4096);
+        // A window manager without a client list (weston's) is searched through the tree.
+        const auto listed = [](const Property& list, unsigned long item) {
+            return std::count(list.longs(), list.longs() + list.count, item) > 0;
+        };
+        const bool hasList = listed(supported, XInternAtom(dpy(), "_NET_CLIENT_LIST", False));
+        return !check.data || (state.data && (!hasList || listed(clients, window_)));
     };
     if (window_ != 0 && !gameUnderWine() && !waitUntil(findable))
         window_ = 0;
@@ -338,7 +363,13 @@ bool ProgramProcess::start(const QString& title) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_);
     env.insert(QStringLiteral("XDG_DATA_HOME"), configHome_ + QStringLiteral("/data"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // The desktop the tests run from must not leak in: its platform, scale, language.
+    for (const char* name : {"QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
+                             "QT_FONT_DPI", "WAYLAND_DISPLAY", "LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    for (auto it = env_.cbegin(); it != env_.cend(); ++it)
+        env.insert(it.key(), it.value());
     // Why a line was not sent, for a failure's report.
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jk.gamelink.info=true"));
     process_.setProcessEnvironment(env);

@@ -63,6 +63,9 @@ std::string textProperty(std::uint64_t window, const char* name); // "<none>" if
 void closeWindow(std::uint64_t window);                           // as the frame's close button
 void movePointer(std::uint64_t window, int x, int y);             // client-area pixels
 void clickHere();
+// Under with-weston.sh: a click in the window's middle through weston's own seat, which gives
+// it the focus (weston ignores X clients' requests to move it).
+void clickThroughCompositor(std::uint64_t window);
 // Where a player clicks a control that the window's table places: its middle, or a check
 // box's box at its left end; client-area pixels.
 QPoint clickPoint(const controls::Window& table, const char* name, int index = -1);
@@ -152,6 +155,7 @@ public:
     QString configHome() const { return configHome_; }
     QString storePath() const { return configHome_ + QStringLiteral("/Jeerkit/Jeerkit.ini"); }
     SettingsStore& store(); // prepared before start()
+    void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
     // Starts the program and waits for a viewable window whose title starts with title.
     bool start(const QString& title = QStringLiteral("Jeerkit 2.0"));
     std::uint64_t window() const { return window_; }
@@ -181,6 +185,7 @@ private:
     QString configHome_;
     std::unique_ptr<SettingsStore> store_;
     QMap<QString, QMap<QString, QString>> registry_;
+    QMap<QString, QString> env_; // set for the program on top of the cleaned environment
     QProcess process_;
     std::uint64_t window_ = 0;
 };

@@ -5,12 +5,16 @@
 #include "Harness.h"
 
 #include "phrasebook/SettingsLayout.h"
+#include "support/AsNobody.h"
 #include "ui/ControlTable.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLocalServer>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -220,23 +224,30 @@ private slots:
 
     void gameClasses_data() {
         QTest::addColumn<QStringList>("classes");
-        QTest::addColumn<QList<int>>("used"); // games the player activates in turn
-        QTest::addColumn<int>("receiver");    // index into classes; -1: none, the warning shows
+        QTest::addColumn<QList<int>>("used");    // games the player activates in turn
+        QTest::addColumn<int>("receiver");       // index into classes; -1: none, the warning shows
+        QTest::addColumn<QStringList>("linked"); // GameWindowClasses
         const QString uo = "Ultima Online", td = "Ultima Online Third Dawn";
-        QTest::newRow("both classes") << QStringList{td, uo} << QList<int>{} << 1;
-        QTest::newRow("Third Dawn only") << QStringList{td} << QList<int>{} << 0;
-        QTest::newRow("no game") << QStringList{} << QList<int>{} << -1;
+        const QList<int> none;
+        QTest::newRow("both classes") << QStringList{td, uo} << none << 1 << QStringList{};
+        QTest::newRow("Third Dawn only") << QStringList{td} << none << 0 << QStringList{};
+        QTest::newRow("no game") << QStringList{} << none << -1 << QStringList{};
         // Players run several clients: the line goes to the one used last, class order first.
         QTest::newRow("two clients: the one used last")
-            << QStringList{uo, uo} << QList<int>{1, 0, 1} << 1;
+            << QStringList{uo, uo} << QList<int>{1, 0, 1} << 1 << QStringList{};
         QTest::newRow("two clients: the other used last")
-            << QStringList{uo, uo} << QList<int>{0, 1, 0} << 0;
-        QTest::newRow("class order before use") << QStringList{uo, td} << QList<int>{0, 1} << 0;
+            << QStringList{uo, uo} << QList<int>{0, 1, 0} << 0 << QStringList{};
+        QTest::newRow("class order before use")
+            << QStringList{uo, td} << QList<int>{0, 1} << 0 << QStringList{};
+        // The program's own windows are never the game, whatever is linked.
+        QTest::newRow("own class linked")
+            << QStringList{} << none << -1 << QStringList{"Jeerkit", "jeerkit"};
     }
     void gameClasses() {
         QFETCH(QStringList, classes);
         QFETCH(QList<int>, used);
         QFETCH(int, receiver);
+        QFETCH(QStringList, linked);
         std::vector<std::unique_ptr<PeerProcess>> games;
         for (const QString& c : classes) {
             games.push_back(std::make_unique<PeerProcess>(c.toStdString(), "Ultima Online"));
@@ -244,10 +255,15 @@ private slots:
         }
         ProgramProcess program;
         prepare(program, 1);
+        if (!linked.isEmpty()) {
+            program.store().writeList(layout::Settings, layout::GameWindowClasses, linked);
+            program.store().flush();
+        }
         QVERIFY(program.start());
         for (int g : used) {
-            program.activate(games[std::size_t(g)]->window());
-            QVERIFY(waitUntil([&] { return program.hasFocus(games[std::size_t(g)]->window()); }));
+            const std::uint64_t window = games[std::size_t(g)]->xWindow();
+            program.activate(window);
+            QVERIFY(waitUntil([&] { return program.hasFocus(window); }));
         }
         click(program, program.window(), 1, "Command2", 1);
         if (receiver >= 0) {
@@ -256,6 +272,8 @@ private slots:
         } else { // "No instance of UO found."
             QVERIFY(program.waitForWindow("Jeerkit", true) != 0);
             QVERIFY(closeBox(program));
+            QCOMPARE(program.errorOutput().contains("skipped on one of Jeerkit's own windows"),
+                     !linked.isEmpty() && !programUnderWine());
         }
         for (std::size_t g = 0; g < games.size(); ++g)
             QVERIFY(int(g) == receiver || games[g]->record().empty());
@@ -402,6 +420,43 @@ private slots:
         QCOMPARE(store.read("TextSet30", layout::enter(23), "missing"), u"1"_s);
     }
 
+    // A save fails while the player types into a phrase: the box says so without taking a key.
+    void failedSaveTakesNoKeys() {
+        ProgramProcess program;
+        prepare(program, 1);
+        QVERIFY(program.start());
+        const QByteArray store = fileBytes(program.storePath());
+        QVERIFY(QFile::remove(program.storePath()) && QDir().mkpath(program.storePath() + "/x"));
+        editRow1(program, "typed while ");
+        const auto box = [&] {
+            return viewableWindowOf(program.pid(), "Jeerkit", true);
+        };
+        QVERIFY(waitUntil([&] { return box() != 0; }));
+        program.type("the disk was full~ and on");
+        QVERIFY(roundTrip(program.window()));
+        QVERIFY(box() != 0 && program.hasFocus(program.window()));
+        QVERIFY(QDir(program.storePath()).removeRecursively());
+        QFile file(program.storePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(store) == store.size());
+        file.close();
+        QCOMPARE(program.terminate(), 0);
+        QCOMPARE(program.saved("TextSet1", layout::text(0)),
+                 u"typed while the disk was full and on"_s);
+    }
+
+    // The X server dies a moment after an edit: the edit is on the disk all the same.
+    void editKeptWhenDisplayDies() {
+        if (!qEnvironmentVariableIsSet("JK_KILL_X_SERVER") || gameUnderWine())
+            QSKIP("kills the X server: runs alone as e2e_program_server_dies");
+        ProgramProcess program;
+        prepare(program, 1);
+        QVERIFY(program.start());
+        editRow1(program, "typed just before the end");
+        ::kill(pid_t(qEnvironmentVariableIntValue("JK_WITH_X_SERVER_PID")), SIGKILL);
+        QCOMPARE(program.waitForExit(), 1);
+        QCOMPARE(program.saved("TextSet1", layout::text(0)), u"typed just before the end"_s);
+    }
+
     void secondStartLeavesFirstAlone() {
         const std::string keymapBefore = keymapDump();
         Session session;
@@ -412,6 +467,7 @@ private slots:
         ProgramProcess second(first.configHome());
         QVERIFY(!second.start()); // shows no window of its own
         QCOMPARE(second.waitForExit(), 0);
+        QVERIFY(second.errorOutput().contains("already running"));
         QCOMPARE(fileBytes(first.storePath()), before);
         QVERIFY(first.running());
 
@@ -438,7 +494,8 @@ private slots:
         QTest::addColumn<int>("status"); // 0: the program starts (and ends on SIGTERM)
         // Killed between creating the lock and writing its owner into it; a crash on another
         // machine sharing this home; things that are no lock at all.
-        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe"})
+        for (const char* leftover : {"ownerless", "other host", "folder", "dangling link", "pipe",
+                                     "other host, another user's listener"})
             QTest::newRow(leftover) << QString(leftover) << 0;
         QTest::newRow("held by a program that does not answer") << QString("held") << 1;
     }
@@ -447,6 +504,32 @@ private slots:
         QFETCH(int, status);
         ProgramProcess program;
         prepare(program, 1);
+        pid_t listener = 0;
+        QTemporaryDir shared; // a folder like /tmp, for the program's socket too
+        const auto stop = qScopeGuard([&listener] {
+            qunsetenv("TMPDIR");
+            if (listener > 0)
+                ::kill(listener, SIGKILL);
+        });
+        if (leftover.endsWith("listener")) { // where the socket would be, and its old name
+            if (!test::nobody())
+                QSKIP(test::NeedsRoot);
+            QVERIFY(::chmod(QFile::encodeName(shared.path()), 01777) == 0);
+            qputenv("TMPDIR", QFile::encodeName(shared.path())), qunsetenv("XDG_RUNTIME_DIR");
+            const QByteArray hash =
+                QCryptographicHash::hash(program.storePath().toUtf8(), QCryptographicHash::Sha1);
+            const QString own = shared.filePath("jeerkit-0"),
+                          name = "/jeerkit-" + hash.toHex().left(16);
+            listener = test::asNobody(
+                [&] { // both servers live until pause() returns
+                    return QDir().mkdir(own) && ::chmod(QFile::encodeName(own), 0777) == 0 &&
+                           QLocalServer().listen(shared.path() + name) &&
+                           QLocalServer().listen(own + name) && (::pause(), true);
+                },
+                false);
+            QVERIFY(waitUntil([&] { return QFileInfo::exists(own + name); }));
+            leftover = "other host";
+        }
         const QString path = program.configHome() + "/Jeerkit/.Jeerkit.ini.running";
         QFile file(path);
         QLockFile held(path);
@@ -581,6 +664,45 @@ private slots:
         QCOMPARE(textProperty(about, "WM_NAME"), std::string());
         program.type("%o");
         QVERIFY(waitUntil([&] { return viewableWindowsOf(program.pid()).size() == 1; }));
+        QCOMPARE(program.terminate(), 0);
+    }
+
+    // Whatever the desktop asks for, an X11 window whole on the screen (with-x.sh's 1280x1024):
+    // a Wayland platform (said to be ignored), 200% scale, a place stored off every screen.
+    void opensWholeOnScreen_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("left"); // stored "MainLeft"
+        QTest::newRow("wayland asked for") << "QT_QPA_PLATFORM"
+                                           << "wayland"
+                                           << "0";
+        QTest::newRow("200% scale") << "QT_SCALE_FACTOR"
+                                    << "2"
+                                    << "0";
+        QTest::newRow("off every screen") << "QT_SCALE_FACTOR"
+                                          << "1"
+                                          << "-99999";
+    }
+    void opensWholeOnScreen() {
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QString, left);
+        ProgramProcess program;
+        program.setEnv(variable, value);
+        program.store().write(layout::Settings, layout::MainLeft, left);
+        QVERIFY(program.store().flush().ok);
+        QVERIFY(program.start());
+        QProcess xdotool;
+        xdotool.start("xdotool",
+                      {"getwindowgeometry", "--shell", QString::number(program.window())});
+        QVERIFY(xdotool.waitForFinished());
+        QMap<QString, int> at;
+        for (const QString& line : QString::fromLatin1(xdotool.readAll()).split(u'\n'))
+            at[line.section(u'=', 0, 0)] = line.section(u'=', 1).toInt();
+        const QRect client(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]);
+        QVERIFY2(QRect(0, 0, 1280, 1024).contains(client), qPrintable(QDebug::toString(client)));
+        QCOMPARE(program.errorOutput().contains("QT_QPA_PLATFORM=wayland ignored"),
+                 value == "wayland");
         QCOMPARE(program.terminate(), 0);
     }
 };

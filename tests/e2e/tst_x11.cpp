@@ -41,7 +41,10 @@ QString typed(jk::platform::Platform& platform, const PeerProcess& game, const K
 }
 
 bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
-    platform.activate(game.window());
+    if (qEnvironmentVariableIsSet("JK_OUTER_DISPLAY"))
+        clickThroughCompositor(game.window());
+    else
+        platform.activate(game.window());
     return waitUntil([&] { return platform.hasFocus(game.window()); });
 }
 
@@ -157,6 +160,54 @@ private slots:
         QCOMPARE(typed(platform, next, text(U"ok é")), u"ok é"_s);
     }
 
+    // A click picks the window under it, whatever comes to the front meanwhile.
+    void picksByClick_data() {
+        QTest::addColumn<QStringList>("clicked"); // stand-in options; empty: Escape instead
+        QTest::addColumn<bool>("terminal");       // a terminal comes to the front meanwhile
+        QTest::addColumn<int>("end");
+        using End = jk::platform::PickResult::End;
+        QTest::newRow("the game") << QStringList{} << true << int(End::Picked);
+        QTest::newRow("a desktop window")
+            << QStringList{"--window-type", "desktop"} << false << int(End::Refused);
+        QTest::newRow("Escape") << QStringList{"escape"} << false << int(End::Cancelled);
+    }
+    void picksByClick() {
+        QFETCH(QStringList, clicked);
+        QFETCH(bool, terminal);
+        QFETCH(int, end);
+        const bool escape = clicked == QStringList{"escape"};
+        PeerProcess game(UO, "Stand-in game", escape ? QStringList{} : clicked);
+        QVERIFY2(game.started(), game.error().c_str());
+        std::unique_ptr<PeerProcess> term;
+        if (terminal) {
+            term = std::make_unique<PeerProcess>("XTerm", "bash", QStringList{"--at", "700,500"});
+            QVERIFY2(term->started(), term->error().c_str());
+        }
+        X11Platform platform;
+        int waits = 0;
+        const jk::platform::PickResult pick = platform.pickWindow([&] {
+            if (++waits == 1) { // the pointer is taken now
+                if (term)
+                    desktop().activate(term->window());
+                if (escape) {
+                    jk::typeAll(desktop(), {KeyAction::named(NamedKey::Escape)});
+                } else {
+                    movePointer(game.window(), 30, 30);
+                    clickHere();
+                }
+            }
+            return waits < 2000;
+        });
+        QCOMPARE(int(pick.end), end);
+        if (pick.end == jk::platform::PickResult::End::Picked) {
+            QCOMPARE(pick.window, game.window());
+            QCOMPARE(pick.windowClass, UO);
+            QCOMPARE(pick.title, std::string("Stand-in game"));
+        }
+        if (pick.end == jk::platform::PickResult::End::Refused)
+            QCOMPARE(pick.refusal, std::string("the desktop"));
+    }
+
     void typesKeys_data() {
         QTest::addColumn<QString>("keys"); // key-string syntax
         QTest::addColumn<QString>("expected");
@@ -169,6 +220,8 @@ private slots:
         // Named keys (each one's keysym has a table of its own); modifiers end with their key.
         row("named keys and modifiers", "{BS}{TAB}{F14}{ADD}+a+1^a%f^%x^+a^é+{LEFT}^{F5}b+cD",
             "<BackSpace><Tab><F14><KP_Add>A!<C-a><A-f><C-A-x><C-A><C-é><S-Left><C-F5>bCD");
+        row("keys of every layout", "Hail +a+1^a%f{TAB}{BS}x~",
+            "Hail A!<C-a><A-f><Tab><BackSpace>x\n");
         row("CJK and emoji", "漢字 😀!", "漢字 😀!");
         row("empty line", "", "");
         row("Caps Lock on: letters as written", "aB1é!", "aB1é!", true, true);
@@ -190,6 +243,25 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(got, expected);
         QCOMPARE(capsNow, capsAfter);
+        nothingHeld();
+    }
+
+    // Characters off the layout arrive exactly, or, where the server refuses the keys for them
+    // (XWayland), none of the line does and the player is told which ones: never others.
+    void offLayoutExactOrNamed() {
+        ready();
+        const std::size_t from = game_->recordSize();
+        const jk::platform::TypingResult result =
+            jk::typeLine(*x11_, game_->window(), text(U"Café € 5 ж ok"));
+        const QString got = typed(*x11_, *game_, {}); // settles the game
+        if (result.end == jk::platform::TypingResult::End::Whole) {
+            QCOMPARE(QString::fromStdString(game_->record().substr(from)),
+                     u"Café € 5 ж ok<Escape>"_s);
+        } else {
+            QVERIFY2(result.problem.find("é € ж") != std::string::npos, result.problem.c_str());
+            QCOMPARE(got, QString());
+            QCOMPARE(result.keysTyped, std::size_t(0));
+        }
         nothingHeld();
     }
 
@@ -323,13 +395,15 @@ private slots:
         QCOMPARE(platform.unavailableReason(), reason);
         // The whole program says so in one sentence and ends.
         ProgramProcess program;
-        if (QByteArray(QTest::currentDataTag()) == "wayland only")
-            qputenv("WAYLAND_DISPLAY", "wayland-0");
+        const bool wayland = QByteArray(QTest::currentDataTag()) == "wayland only";
+        if (wayland)
+            program.setEnv("WAYLAND_DISPLAY", "wayland-0");
         QVERIFY(!program.start());
-        qunsetenv("WAYLAND_DISPLAY");
         QCOMPARE(program.waitForExit(), 1);
         QCOMPARE(program.errorOutput(),
-                 "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
+                 wayland ? "A Wayland session was found, but XWayland is missing or turned off "
+                           "(DISPLAY is not set): Jeerkit needs XWayland to reach the game.\n"
+                         : "There is no X11 display: Jeerkit needs an X11 session or XWayland.\n");
     }
 
     // The X server dies mid-line: more characters off the layout than spare keys, typed in

@@ -9,7 +9,8 @@
 # DISPLAY=:N. Xvfb and openbox are stopped when the script ends, however it ends. The exit code
 # is CMD's (125 if the X server or window manager could not be started).
 #
-# Environment given to CMD:
+# Environment given to CMD (QT_QPA_PLATFORM, QT_SCALE_FACTOR, WAYLAND_DISPLAY, LC_ALL and the
+# like removed, LANG=C.UTF-8):
 #   DISPLAY          the throw-away display
 #   JK_WITH_X_WM     "openbox" or "none"
 #   JK_WITH_X_WM_PID the window manager's process id (tests that kill it)
@@ -135,7 +136,11 @@ fi
 watch_parent $$ </dev/null >/dev/null 2>&1 &
 watch_pid=$!
 
-DISPLAY=":$display_number" JK_WITH_X_WM="$wm" JK_WITH_X_WM_PID="$wm_pid" \
+# Nothing of the desktop this runs from leaks in: its Qt platform and scale, its Wayland
+# session, its language.
+env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_FONT_DPI \
+    -u WAYLAND_DISPLAY -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 \
+    DISPLAY=":$display_number" JK_WITH_X_WM="$wm" JK_WITH_X_WM_PID="$wm_pid" \
     JK_WITH_X_SERVER_PID="$xvfb_pid" "$@"
 status=$?
 exit "$status"

@@ -85,6 +85,17 @@ void TestLine::compose_data() {
     composeRow("token formed by an insertion", 0, 0, "<va<var1>", {"r2>", "!"}, "!");
     composeRow("token completed by the line", 0, 0, "<var1>2>", {"<var", "B"}, "B");
     composeRow("token again through the text before it", 0, 0, "<var<var1>", {"1>"}, "1>");
+    // A variable's text that completes starts written before its own token, level by level.
+    composeRow("through three starts", 0, 0, "<<<var1>", {"var1>"}, "var1>");
+    composeRow("through starts left by others", 0, 0, "a<<><var1<var2<var2>var1>",
+               {"", "<var5>", "v", "r<var3>r", ">", ""}, "a<<>var1>");
+    composeRow("starts and their ends far apart", 0, 0, "<var1><var1><var6><var5>><<<var1>",
+               {"<var6>\"ß{TAB}", "<var5>", "", "<var 1>))a", "<var6>[\"", "var1>()x"},
+               "var1>()x\"ß{TAB}var1>()x\"ß{TAB}var1>()xvar1>()x[\">var1>()x\"ß{TAB}()x\"ß{TAB}()x"
+               "\"ß{TAB}");
+    composeRow("2047 steps, each on what the one before left", 0, 0,
+               "<var2" + QString("<var1").repeated(10) + ">", {">><var1", "<var2"},
+               "<var2" + QString("<var1").repeated(10));
     // Parentheses and tokens far beyond any 16-bit position.
     const QString dots(40000, u'.');
     composeRow("long line", 1, 1, dots + "(<var1>)" + dots, bob,

@@ -5,7 +5,7 @@
 #   installed.sh BUILD-DIR VERSION      (run under tests/e2e/with-x.sh)
 set -euo pipefail
 build=$1 version=$2
-id=io.github.jeerkit.Jeerkit
+id=io.github.jeerkit.jeerkit
 work=$(mktemp -d)
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
@@ -21,7 +21,7 @@ share/doc/jeerkit/changelog.gz
 share/doc/jeerkit/copyright
 $(for s in 16 32 48 64 128 256; do echo "share/icons/hicolor/${s}x$s/apps/$id.png"; done)
 share/icons/hicolor/scalable/apps/$id.svg
-share/man/man6/jeerkit.6.gz
+share/man/man1/jeerkit.1.gz
 share/metainfo/$id.metainfo.xml"
 diff <(sort <<<"$expected") <(cd "$prefix" && find . -type f -printf '%P\n' | sort) ||
     fail "installed files differ from the list (< expected, > installed)"
@@ -33,13 +33,14 @@ for png in "$prefix"/share/icons/hicolor/*x*/apps/*.png; do
 done
 
 desktop=$prefix/share/applications/$id.desktop
-# Hints pass: the entry is meant to sit under both Game and Utility.
-out=$(desktop-file-validate "$desktop") || fail "desktop-file-validate: $out"
-! grep -E 'error|warning' <<<"$out" || fail "desktop-file-validate complained"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" ||
+# Not even a hint. Debian 12's validator (desktop-file-utils 0.26) predates version 1.5 of the
+# format and its SingleMainWindow key: that one complaint is expected.
+out=$(desktop-file-validate "$desktop" 2>&1 | grep -vF 'contains key "SingleMainWindow"' || true)
+[ -z "$out" ] || fail "desktop-file-validate: $out"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" ||
     fail "appstreamcli validate"
 out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
-    "$prefix/share/man/man6/jeerkit.6.gz" 2>&1 >/dev/null)
+    "$prefix/share/man/man1/jeerkit.1.gz" 2>&1 >/dev/null)
 [ -z "$out" ] || fail "man page: $out"
 
 # One version everywhere it is written.
@@ -47,7 +48,7 @@ grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml
     fail "metainfo release is not $version"
 zcat "$prefix/share/doc/jeerkit/changelog.gz" | head -1 | grep -qF "jeerkit ($version)" ||
     fail "changelog does not start with $version"
-zcat "$prefix/share/man/man6/jeerkit.6.gz" | grep -qF "\"Jeerkit $version\"" ||
+zcat "$prefix/share/man/man1/jeerkit.1.gz" | grep -qF "\"Jeerkit $version\"" ||
     fail "man page is not of $version"
 
 # Command line, without a display: arguments | exit status | stream that must carry the text

@@ -1,7 +1,8 @@
 // jeerkit-peer: the stand-in game client of the end-to-end tests.
 //
 //   jeerkit-peer --out FILE --ready FILE [--class NAME] [--title TEXT] [--no-ping]
-//                [--key-delay MS] [--focus-delay MS] [--frame-ms MS]
+//                [--key-delay MS] [--focus-delay MS] [--frame-ms MS] [--at X,Y]
+//                [--window-type desktop|dock|...]
 //
 // --out: every key received, appended as the text it types (UTF-8), Return as a newline, other
 // keys as tokens ("<Left>", "<S-Left>", "<KP_Add>"), keys held with Control or Alt as "<C-a>",
@@ -9,7 +10,8 @@
 // --no-ping: ignore _NET_WM_PING. --key-delay, --focus-delay: be slow over each key or over gaining
 // the focus. --frame-ms: read the chat line once per frame, after the frame's events, as games
 // drawn in frames do; a line starting ": ", "! " or
-// "; " switches the chat mode, and Enter records "[mode]text\n".
+// "; " switches the chat mode, and Enter records "[mode]text\n". --at: where the window goes
+// (the window manager is told the user asked for it); --window-type: its _NET_WM_WINDOW_TYPE.
 // Runs until SIGTERM, SIGINT or its window is closed.
 
 #include <X11/Xatom.h>
@@ -18,6 +20,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <clocale>
 #include <csignal>
@@ -85,8 +88,20 @@ int main(int argc, char** argv) {
     if (!d || !record || !im)
         return std::fprintf(stderr, "jeerkit-peer: no display, input method or --out\n"), 1;
 
-    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 100, 100, 400, 200, 1, 0,
+    int x = 100, y = 100;
+    std::sscanf(option["--at"].c_str(), "%d,%d", &x, &y);
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, 400, 200, 1, 0,
                                          WhitePixel(d, DefaultScreen(d)));
+    XSizeHints place{};
+    place.flags = option.contains("--at") ? USPosition : 0;
+    place.x = x, place.y = y;
+    XSetWMNormalHints(d, w, &place);
+    if (std::string type = option["--window-type"]; !type.empty()) {
+        std::transform(type.begin(), type.end(), type.begin(), ::toupper);
+        const Atom value = XInternAtom(d, ("_NET_WM_WINDOW_TYPE_" + type).c_str(), False);
+        XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
+    }
     std::string instance = "jeerkit-peer";
     XClassHint classHint{instance.data(), windowClass.data()};
     XSetClassHint(d, w, &classHint);

@@ -4,6 +4,7 @@
 
 #include "ui/FormAbout.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QTimer>
 #include <QWheelEvent>
@@ -18,6 +19,10 @@ void wheel(QWidget* box) {
     QCoreApplication::sendEvent(box, &event);
 }
 
+QString accessibleName(QWidget* control) {
+    return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+}
+
 bool topMost(const UiRun& run, WindowSize size) {
     return run.platform.topMost.at(platform::WindowId(run.window(size)->winId()));
 }
@@ -28,6 +33,21 @@ class TestFormMain : public QObject {
     Q_OBJECT
 
 private slots:
+    // What a screen reader says: which phrase a control is for, and what a send button types
+    // (cut at a word), as loaded and as edited, in the small window too; drawn as before.
+    void accessibleNames() {
+        Run run;
+        QCOMPARE(accessibleName(run.main->Command2()[0]),
+                 u"Send phrase 1: Hail fine sir. Might I purchase some of…"_s);
+        QCOMPARE(accessibleName(run.main->CheckEnter()[2]), u"Send phrase 3 with Enter"_s);
+        QCOMPARE(accessibleName(run.main->TextVar()[5]), u"Variable 6"_s);
+        run.main->TextLong()[2]->setText(u"Hail"_s);
+        QCOMPARE(accessibleName(run.main->Command2()[2]), u"Send phrase 3: Hail"_s);
+        QCOMPARE(accessibleName(run.switchTo(WindowSize::Small).Command2()[2]),
+                 u"Send phrase 3: Hail"_s);
+        QCOMPARE(run.main->Command2()[2]->text(), u" 3"_s);
+    }
+
     // Never cut: the entry holds and sends the whole text. Past 76 characters, what the
     // game's chat line cannot take shows selected, so the next key typed replaces it.
     void longTextRule_data() {

@@ -7,6 +7,8 @@
 #include "ui/FormAbout.h"
 #include "ui/Twips.h"
 
+#include <QAccessible>
+
 #include <map>
 
 using namespace jk::controls;
@@ -51,6 +53,11 @@ private slots:
                          qPrintable(name));
                 if (row.colour == Colour::CyanOnBlack)
                     QCOMPARE(c->palette().color(QPalette::WindowText), look::Cyan);
+                // What takes the focus has a name to be read out.
+                QVERIFY2(tabOf(row, i) < 0 || !QAccessible::queryAccessibleInterface(c)
+                                                   ->text(QAccessible::Name)
+                                                   .isEmpty(),
+                         qPrintable(name));
                 if (tabOf(row, i) >= 0)
                     order[tabOf(row, i)] = c;
                 // Inside the window (the tiny window's label is a pixel wider, as drawn), and

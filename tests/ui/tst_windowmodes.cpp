@@ -2,8 +2,11 @@
 // and a restart finding every edit.
 #include "UiHarness.h"
 
+#include "ui/Twips.h"
+
 #include <QCheckBox>
 #include <QLabel>
+#include <QScreen>
 
 // A start-up: the stored window size and current set, the window shown, the set current
 // in it and its place.
@@ -22,12 +25,14 @@ private slots:
     // Only a stored 2 or 3 hands over, and the main window is then never shown nor activated
     // (nor made top-most, as AlwaysOnTop is off).
     // A current set that is no set index is the first; a place that is no number is 0, and a
-    // place far off the screen is kept (the desktop may have been larger).
+    // place off the screen is brought onto it (here to its bottom-left corner).
     void startWithStoredValues_data() {
         QTest::addColumn<Start>("start");
+        const QPoint corner(0, QGuiApplication::primaryScreen()->availableGeometry().bottom() + 1 -
+                                   twipsToPixels(controls::tinyWindow().height));
         QTest::newRow("small, last set") << Start{"2", "29", 2, 29, {40, 20}};
-        QTest::newRow("tiny far off, negative set") << Start{"3", "-1", 3, 0, {-3, 30000}};
-        QTest::newRow("tiny as 3.0, set past the last") << Start{"3.0", "30", 3, 0, {-3, 30000}};
+        QTest::newRow("tiny far off, negative set") << Start{"3", "-1", 3, 0, corner};
+        QTest::newRow("tiny as 3.0, set past the last") << Start{"3.0", "30", 3, 0, corner};
         QTest::newRow("main, set out of 16 bits") << Start{"1", "70000", 1, 0, {100, 0}};
         QTest::newRow("size 4, set no number") << Start{"4", "five", 1, 0, {100, 0}};
         QTest::newRow("size no number, set with blanks") << Start{"small", " 7 ", 1, 7, {100, 0}};

@@ -24,6 +24,7 @@ struct TypingResult {
     };
     End end = End::Whole;
     std::size_t keysTyped = 0; // key actions typed in full, waits not counted
+    std::string problem;       // with Failed: what the player is told, where the backend knows
 };
 
 // Runs between slices of a line and while typing waits on the game, often enough for the
@@ -58,6 +59,31 @@ public:
     // The line is over, typed whole or not: lets go of every key still down and undoes what
     // was prepared for the rest. False if the display failed on the way.
     virtual bool end(bool whole) = 0;
+    // After a failed step: a sentence for the player, or empty where the desktop just failed.
+    virtual std::string problem() const { return {}; }
+};
+
+// How Platform::pickWindow ended.
+struct PickResult {
+    enum class End : std::uint8_t {
+        Picked,      // `window` was clicked, and may be linked
+        Refused,     // the click was on the desktop, a dock or panel, or one of our windows
+        Cancelled,   // Escape
+        Stopped,     // the idle callback asked to stop
+        Unsupported, // this desktop cannot pick by a click
+        Failed,      // the display could not be used, or another program holds the pointer
+    };
+    End end = End::Unsupported;
+    WindowId window = 0;
+    std::string windowClass; // as windowClass() gives it
+    std::string title;
+    std::string refusal; // Refused: what was clicked ("the desktop", ...)
+
+    static PickResult ended(End end) {
+        PickResult result;
+        result.end = end;
+        return result;
+    }
 };
 
 // A key the player gives to an action, working whatever window has the focus.
@@ -112,6 +138,13 @@ public:
     // Called when the program has been idle for a while and on exit: undo any temporary
     // change to the keyboard (spare keys bound for characters off the layout).
     virtual void releaseKeyboard() = 0;
+    // Waits for the player to click a top-level window, with a crosshair pointer, and gives
+    // what was clicked; Escape cancels. Calls idle while it waits, often enough for the
+    // program's windows to stay live; false from idle ends the wait.
+    virtual PickResult pickWindow(const TypingIdle& idle) {
+        (void)idle;
+        return {};
+    }
 
     // Empty when the desktop has keys that work whatever window has the focus; otherwise a
     // sentence saying why not.

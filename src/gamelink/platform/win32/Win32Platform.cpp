@@ -1,3 +1,4 @@
+#include "gamelink/platform/Log.h"
 #include "gamelink/platform/Platform.h"
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
@@ -247,14 +248,27 @@ private:
     std::vector<int> pressed_;
 };
 
+bool ownWindow(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
 class Win32Platform final : public Platform {
 public:
     std::string unavailableReason() override { return {}; }
 
     WindowId findWindow(const std::vector<std::string>& classes) override {
         for (const std::string& c : classes) {
-            if (HWND found = FindWindowA(c.c_str(), nullptr))
-                return toId(found);
+            // The program's own windows are never the game: typing into them does nothing.
+            for (HWND found = FindWindowExA(nullptr, nullptr, c.c_str(), nullptr); found;
+                 found = FindWindowExA(nullptr, found, c.c_str(), nullptr)) {
+                if (!ownWindow(found))
+                    return toId(found);
+                log(LogLevel::Warning, "Window class \"" + c +
+                                           "\" skipped on one of Jeerkit's own windows: they are "
+                                           "never the game.");
+            }
         }
         return 0;
     }
@@ -314,7 +328,53 @@ public:
     std::vector<int> pressedHotkeys() override { return hotkeys_.pressed(); }
     unsigned keysStillDown(const Hotkey& key) override { return Win32Hotkeys::stillDown(key); }
 
+    // Without a grab the click also reaches the window clicked, which is what a player
+    // clicking on the game expects; the first press after the call picks.
+    PickResult pickWindow(const TypingIdle& idle) override {
+        const auto down = [](int key) {
+            return (GetAsyncKeyState(key) & 0x8000) != 0;
+        };
+        bool wasDown = down(VK_LBUTTON);
+        for (;;) {
+            if (down(VK_ESCAPE))
+                return PickResult::ended(PickResult::End::Cancelled);
+            const bool isDown = down(VK_LBUTTON);
+            POINT at{};
+            if (isDown && !wasDown && GetCursorPos(&at))
+                return describe(GetAncestor(WindowFromPoint(at), GA_ROOT));
+            wasDown = isDown;
+            if (idle && !idle())
+                return PickResult::ended(PickResult::End::Stopped);
+            Sleep(20);
+        }
+    }
+
 private:
+    PickResult describe(HWND window) {
+        PickResult result = PickResult::ended(PickResult::End::Refused);
+        result.window = toId(window);
+        result.windowClass = windowClass(result.window);
+        wchar_t title[512] = {};
+        const int length = window ? GetWindowTextW(window, title, 512) : 0;
+        const int bytes =
+            WideCharToMultiByte(CP_UTF8, 0, title, length, nullptr, 0, nullptr, nullptr);
+        result.title.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+        WideCharToMultiByte(CP_UTF8, 0, title, length, result.title.data(), bytes, nullptr,
+                            nullptr);
+        const std::string& c = result.windowClass;
+        if (window == nullptr || window == GetShellWindow() || c == "Progman" || c == "WorkerW")
+            result.refusal = "the desktop";
+        else if (c == "Shell_TrayWnd" || c == "Shell_SecondaryTrayWnd")
+            result.refusal = "a dock or panel";
+        else if (ownWindow(window))
+            result.refusal = "one of Jeerkit's own windows";
+        else if (c.empty())
+            result.refusal = "a window without a class name";
+        else
+            result.end = PickResult::End::Picked;
+        return result;
+    }
+
     Win32Hotkeys hotkeys_;
     static bool front(HWND game) {
         SetForegroundWindow(game);

@@ -25,6 +25,12 @@ X11ErrorTrap::~X11ErrorTrap() {
     innermost = outer_;
 }
 
+int X11ErrorTrap::errors() {
+    if (display_ != nullptr)
+        XSync(display_, False);
+    return errors_;
+}
+
 int X11ErrorTrap::onError(Display* display, XErrorEvent* event) {
     for (X11ErrorTrap* t = innermost; t != nullptr; t = t->outer_) {
         if (t->display_ == display) {
@@ -35,6 +41,7 @@ int X11ErrorTrap::onError(Display* display, XErrorEvent* event) {
             std::snprintf(line, sizeof line, "X error %s (request %d.%d, resource 0x%lx)", text,
                           event->request_code, event->minor_code, event->resourceid);
             log(LogLevel::Info, line);
+            ++t->errors_;
             t->lastError_ = event->error_code;
             return 0;
         }

@@ -15,6 +15,8 @@ public:
     X11ErrorTrap(const X11ErrorTrap&) = delete;
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
+    // Errors caught by this trap so far, once the server has answered every request before.
+    int errors();
     // The code of the last error caught so far (0: none); sync first to see them all.
     int lastError() const { return lastError_; }
 
@@ -24,6 +26,7 @@ private:
     Display* display_;
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
+    int errors_ = 0;
     int lastError_ = 0;
 };
 

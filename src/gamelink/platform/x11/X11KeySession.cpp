@@ -1,5 +1,6 @@
 #include "gamelink/platform/x11/X11KeySession.h"
 
+#include "gamelink/platform/x11/Keysyms.h"
 #include "gamelink/platform/x11/X11ClientBarrier.h"
 #include "gamelink/platform/x11/X11Keyboard.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
@@ -30,6 +31,17 @@ milliseconds answerTimeout(std::size_t events) {
 
 milliseconds blindPause(std::size_t events) {
     return std::min(milliseconds(100 + long(events) / 20), milliseconds(1000));
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+        return;
+    }
+    const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += char(((0xF0U << (3 - extra)) & 0xFFU) | (c >> (6 * extra)));
+    for (int i = extra - 1; i >= 0; --i)
+        out += char(0x80U | ((c >> (6 * i)) & 0x3FU));
 }
 
 } // namespace
@@ -102,7 +114,12 @@ std::optional<std::size_t> X11KeySession::send(std::size_t from, std::size_t to)
                 // A Wine program follows keymap changes only once it has handled a key.
                 if (wine_ && !anySent_)
                     keyboard_.wakeKeymapFollowing();
-                keyboard_.applyBindings(next.bindings);
+                if (!keyboard_.applyBindings(next.bindings)) {
+                    // Never type a key whose binding the server refused: it types something
+                    // else.
+                    refused(next.bindings);
+                    return std::nullopt;
+                }
             }
             if (place.chunk != chunk_)
                 nextEvent_ = 0;
@@ -119,6 +136,18 @@ std::optional<std::size_t> X11KeySession::send(std::size_t from, std::size_t to)
     }
     XFlush(connection_.display());
     return std::min(to, places_.size()) - from;
+}
+
+void X11KeySession::refused(const std::vector<Binding>& bindings) {
+    std::string characters;
+    for (const Binding& b : bindings) {
+        if (const char32_t c = characterForKeysym(b.keysym); c != 0)
+            appendUtf8(characters.append(characters.empty() ? "" : " "), c);
+    }
+    problem_ = "This X server refused the keys for characters that are not on the keyboard "
+               "layout, so the line was not typed on: " +
+               characters + ". Put them on the layout, or send the line without them.";
+    keyboard_.spares_.forgetBindings();
 }
 
 WaitEnd X11KeySession::outcome(bool stopped, bool keymapChanged) {

@@ -7,6 +7,7 @@
 #include "gamelink/platform/x11/X11Connection.h"
 
 #include <bitset>
+#include <string>
 #include <vector>
 
 namespace jk::platform::x11 {
@@ -27,6 +28,7 @@ public:
     WaitEnd finishRound(const TypingIdle& idle) override;
     bool targetHasFocus() override;
     bool end(bool whole) override;
+    std::string problem() const override { return problem_; }
 
 private:
     struct Place {
@@ -38,6 +40,7 @@ private:
     X11KeySession(X11Keyboard& keyboard, Window target);
     void sendEvents(const TypingChunk& chunk, std::size_t endEvent);
     WaitEnd outcome(bool stopped, bool keymapChanged);
+    void refused(const std::vector<Binding>& bindings);
 
     X11Keyboard& keyboard_;
     X11Connection& connection_;
@@ -57,6 +60,7 @@ private:
     bool pingsAnswered_ = true;
     std::bitset<256> down_; // keys pressed and not yet released
     bool ended_ = false;
+    std::string problem_;
 };
 
 } // namespace jk::platform::x11

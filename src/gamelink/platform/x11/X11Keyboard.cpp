@@ -3,6 +3,7 @@
 #include "gamelink/platform/Log.h"
 #include "gamelink/platform/x11/SpareKeyRecord.h"
 #include "gamelink/platform/x11/X11ClientBarrier.h"
+#include "gamelink/platform/x11/X11ErrorTrap.h"
 #include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
 
@@ -202,17 +203,19 @@ void X11Keyboard::refreshLayout(int group) {
     spares_.reconcile(layout_, spareLimit_);
 }
 
-void X11Keyboard::applyBindings(const std::vector<Binding>& bindings) {
+bool X11Keyboard::applyBindings(const std::vector<Binding>& bindings) {
     std::vector<std::pair<Keycode, Keysym>> keys;
     for (const Binding& b : bindings)
         keys.emplace_back(b.keycode, b.keysym);
-    changeSpareKeys(keys);
+    return changeSpareKeys(keys);
 }
 
-void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys) {
+bool X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys) {
     XkbDescPtr xkb = desc_.get();
-    if (keys.empty() || xkb == nullptr || connection_.lost())
-        return;
+    if (keys.empty())
+        return true;
+    if (xkb == nullptr || connection_.lost())
+        return false;
     // One request for all keys: every keymap change makes each client (window managers above
     // all, which grab their shortcuts anew) reread the keymap.
     XkbMapChangesRec changes{};
@@ -239,13 +242,19 @@ void X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>&
         last = std::max<int>(last, keycode);
     }
     if (first > last)
-        return;
+        return false;
     changes.changed = XkbKeySymsMask;
     changes.first_key_sym = static_cast<KeyCode>(first);
     changes.num_key_syms = static_cast<unsigned char>(last - first + 1);
+    // A server may refuse the change (XWayland's keyboards follow the compositor's keymap):
+    // its keys would then type something else, so the caller must know.
+    X11ErrorTrap trap(connection_.display());
     XkbChangeMap(connection_.display(), xkb, &changes);
     stale_ = true;
+    if (trap.errors() > 0 || connection_.lost())
+        return false;
     recordBindings(keys);
+    return true;
 }
 
 void X11Keyboard::recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys) {

@@ -37,14 +37,15 @@ private:
     // Reads the keymap again if it changed; the keyboard state, nothing if the display failed.
     std::optional<XkbStateRec> syncLayout();
     void refreshLayout(int group);
-    void applyBindings(const std::vector<Binding>& bindings);
+    // False, with nothing recorded, when the server refused the change.
+    bool applyBindings(const std::vector<Binding>& bindings);
     // Before a line's first binding: makes sure the focused client follows keymap changes.
     void wakeKeymapFollowing();
     bool focusedClientIsWine();
     // Binds spare keys to keysyms (NoKeysym: back to empty) in the cached keymap and on the
     // server.
     void unbindSpareKeys();
-    void changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys);
+    bool changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys);
     // Keeps the root window's record of what this program has bound in step: a later start
     // repairs what a killed program left.
     void recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys);

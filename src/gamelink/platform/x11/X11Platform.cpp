@@ -11,6 +11,7 @@
 #include "gamelink/platform/x11/X11Properties.h"
 #include "gamelink/platform/x11/X11WindowControl.h"
 #include "gamelink/platform/x11/X11WindowFinder.h"
+#include "gamelink/platform/x11/X11WindowPicker.h"
 
 #include <cstdlib>
 
@@ -151,6 +152,7 @@ public:
     bool end(bool whole) override {
         return state_.trapped([&] { return inner_->end(whole); });
     }
+    std::string problem() const override { return inner_->problem(); }
 
 private:
     State& state_;
@@ -213,6 +215,17 @@ unsigned X11Platform::keysStillDown(const Hotkey& key) {
     return d_->hotkeys.stillDown(key);
 }
 
+PickResult X11Platform::pickWindow(const TypingIdle& idle) {
+    if (!d_->ready())
+        return PickResult::ended(PickResult::End::Failed);
+    return d_->trapped([&] {
+        ++d_->typing; // the idle callback may use the backend too
+        PickResult result = pickClientWindow(d_->connection, idle);
+        --d_->typing;
+        return result;
+    });
+}
+
 void X11Platform::searchTreeOnly(bool treeOnly) {
     d_->search = treeOnly ? ClientSearch::TreeOnly : ClientSearch::Automatic;
 }
@@ -222,10 +235,15 @@ void X11Platform::searchTreeOnly(bool treeOnly) {
 std::string windowSystemProblem() {
     const char* name = std::getenv("DISPLAY");
     Display* display = name != nullptr && *name != '\0' ? XOpenDisplay(nullptr) : nullptr;
-    if (display == nullptr)
-        return "There is no X11 display: Jeerkit needs an X11 session or XWayland.";
-    XCloseDisplay(display);
-    return {};
+    if (display != nullptr) {
+        XCloseDisplay(display);
+        return {};
+    }
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((name == nullptr || *name == '\0') && wayland != nullptr && *wayland != '\0')
+        return "A Wayland session was found, but XWayland is missing or turned off (DISPLAY is "
+               "not set): Jeerkit needs XWayland to reach the game.";
+    return "There is no X11 display: Jeerkit needs an X11 session or XWayland.";
 }
 
 std::unique_ptr<Platform> createPlatform() {

@@ -26,6 +26,7 @@ public:
     void setTopMost(WindowId window, bool onTop) override;
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
+    PickResult pickWindow(const TypingIdle& idle) override;
     std::string hotkeysUnavailableReason() override;
     std::string grabHotkey(int id, const Hotkey& key) override;
     void releaseHotkey(int id) override;

@@ -1,5 +1,6 @@
 #include "gamelink/platform/x11/X11WindowFinder.h"
 
+#include "gamelink/platform/Log.h"
 #include "gamelink/platform/x11/X11Properties.h"
 
 #include <X11/Xatom.h>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <deque>
 #include <optional>
+
+#include <unistd.h>
 
 namespace jk::platform::x11 {
 
@@ -17,8 +20,8 @@ std::vector<Window> childrenOf(Display* display, Window window) {
     return links ? std::move(links->children) : std::vector<Window>{};
 }
 
-// Window managers put each client into a frame of their own; the client is the window inside
-// that carries WM_STATE.
+} // namespace
+
 std::optional<Window> clientInside(Display* display, Window frame, Atom wmState) {
     if (wmState == None)
         return std::nullopt;
@@ -33,6 +36,15 @@ std::optional<Window> clientInside(Display* display, Window frame, Atom wmState)
     }
     return std::nullopt;
 }
+
+bool ownWindow(X11Connection& connection, Window window) {
+    const Atom pid = connection.existingAtom("_NET_WM_PID");
+    const auto owner = pid == None ? std::vector<unsigned long>{}
+                                   : readLongs(connection.display(), window, pid, XA_CARDINAL);
+    return !owner.empty() && owner[0] == static_cast<unsigned long>(getpid());
+}
+
+namespace {
 
 std::vector<Window> clientsFromTree(X11Connection& connection) {
     Display* display = connection.display();
@@ -85,8 +97,20 @@ Window findClientWindow(X11Connection& connection, const std::vector<std::string
     std::vector<std::pair<Window, WindowClassNames>> classed;
     for (Window w : clientWindows(connection, search)) {
         // A window that vanished since the list was read has no class any more.
-        if (auto c = windowClassOf(connection.display(), w))
-            classed.emplace_back(w, std::move(*c));
+        std::optional<WindowClassNames> c = windowClassOf(connection.display(), w);
+        if (!c)
+            continue;
+        // Typing into the program's own window would make every send do nothing.
+        if (ownWindow(connection, w)) {
+            for (const std::string& wanted : classes) {
+                if (c->windowClass == wanted || c->instance == wanted)
+                    log(LogLevel::Warning, "Window class \"" + wanted +
+                                               "\" skipped on one of Jeerkit's own windows: they "
+                                               "are never the game.");
+            }
+            continue;
+        }
+        classed.emplace_back(w, std::move(*c));
     }
     for (const std::string& wanted : classes) {
         // Either part: programs under Wine show their .exe's name in both, others their own
