@@ -22,7 +22,10 @@ public:
     bool hasFocus(platform::WindowId) override { return true; }
     platform::WindowId activeWindow() override { return 1; }
     std::string windowClass(platform::WindowId) override { return "Ultima Online"; }
-    bool type(const std::vector<platform::KeyAction>&) override { return true; }
+    std::unique_ptr<platform::KeySession>
+    beginLine(platform::WindowId, const std::vector<platform::KeyAction>&) override {
+        return nullptr; // the pause is measured, not the typing
+    }
     void setTopMost(platform::WindowId, bool) override {}
     void releaseKeyboard() override {}
 };

@@ -257,4 +257,47 @@ std::vector<Row> benchClickToLastKey(int repeats) {
     return rows;
 }
 
+std::vector<Row> benchHotkeyToLastKey(int repeats) {
+    Row row{QStringLiteral("Hotkey to last key, game focused, plain 76 characters + Enter"),
+            QStringLiteral("ms"),
+            {},
+            {},
+            {},
+            QStringLiteral("≤ 15 ms"),
+            {}};
+    e2e::PeerProcess game;
+    e2e::ProgramProcess program;
+    const QString text = asciiText(76, 7);
+    program.store().write(QStringLiteral("Settings"), QStringLiteral("Hotkey-Send1"),
+                          QStringLiteral("Ctrl+Alt+1"));
+    if (!game.started() || !startWithEntry1(game, program, text)) {
+        row.note = QStringLiteral("skipped: no stand-in or Jeerkit's window did not show");
+        return {row};
+    }
+    auto desktop = platform::createPlatform();
+    const QByteArray expected = (text + u'\n').toUtf8();
+    int wrong = 0;
+    for (int r = 0; r < repeats; ++r) {
+        if (!focusGame(*desktop, game)) {
+            ++wrong;
+            continue;
+        }
+        e2e::fakeKey("Control_L", true), e2e::fakeKey("Alt_L", true);
+        const std::size_t from = game.recordSize();
+        QElapsedTimer timer;
+        timer.start();
+        // The player's press and the release of all three keys right after it.
+        e2e::fakeKey("1", true), e2e::fakeKey("1", false);
+        e2e::fakeKey("Alt_L", false), e2e::fakeKey("Control_L", false);
+        double ms = 0;
+        wrong +=
+            arrived(game, from, expected, timer, ms) && desktop->hasFocus(game.window()) ? 0 : 1;
+        row.ours.values.push_back(ms);
+        QThread::msleep(100);
+    }
+    row.note = correctness(wrong, repeats) + QStringLiteral(", the focus kept");
+    program.close();
+    return {row};
+}
+
 } // namespace jk::bench

@@ -13,7 +13,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Optional arguments pick groups: startup typing click midline pause store (default: all).
+    // Optional arguments pick groups: startup typing click hotkey midline pause store (default:
+    // all).
     const QStringList picked = QApplication::arguments().mid(1);
     const auto wanted = [&picked](const char* group) {
         return picked.isEmpty() || picked.contains(QLatin1String(group));
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
         add(jk::bench::benchTyping(11));
     if (wanted("click"))
         add(jk::bench::benchClickToLastKey(11));
+    if (wanted("hotkey"))
+        add(jk::bench::benchHotkeyToLastKey(11));
     if (wanted("midline"))
         add(jk::bench::benchMidLine(5));
     if (wanted("pause"))

@@ -6,6 +6,7 @@
 #include "phrasebook/SettingsStore.h"
 #include "ui/FormMain.h"
 #include "ui/GamePicker.h"
+#include "ui/Hotkeys.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/StoreKeeper.h"
 #include "ui/UiContext.h"
@@ -115,6 +116,12 @@ int main(int argc, char* argv[]) {
 
     jk::FormMain form(ui);
     mainWindow = &form;
+    // The keys work in any window: next and previous set step in the one the player uses.
+    jk::Hotkeys hotkeys(ui, [&form](int step) {
+        if (jk::WorkingWindow* shown = form.modes().active())
+            shown->stepTextSet(step);
+    });
+    ui.hotkeys = &hotkeys;
 #ifndef Q_OS_WIN
     // A kill or a hang-up ends the program as closing its window would. Installed before any
     // window shows; a signal that arrives during start-up is handled once the loop runs.
@@ -132,6 +139,7 @@ int main(int argc, char* argv[]) {
     if (!told.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("Jeerkit"), told);
     form.Form_Load();
+    hotkeys.load();
     // A close asked for during start-up (while the warning above was up) ends it here.
     const bool endedEarly = form.modes().closeIfAsked();
     if (!endedEarly && !form.modes().handedOver())

@@ -32,6 +32,16 @@ constexpr int ShieldMs = 200;
 // How long the game may take to get the keyboard after the pause, and how often to look.
 constexpr int FocusWaitMs = 1000;
 constexpr int FocusPollMs = 10;
+// How long a hotkey's keys may stay down before its line is dropped, and how often to look.
+constexpr int ReleaseWaitMs = 1000;
+constexpr int ReleasePollMs = 3;
+
+// Waits up to ms with the program's events handled meanwhile.
+void waitLive(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 std::vector<std::string> toStd(const QStringList& classes) {
     std::vector<std::string> out;
@@ -80,28 +90,85 @@ QStringList GameLink::curseClasses() const {
     return QStringList{QStringLiteral("Ultima Online")} + book_.GameWindowClasses;
 }
 
-void GameLink::SendEntry(qint16 entry) {
+std::optional<std::pair<QString, int>> GameLink::entryLine(qint16 entry) const {
     if (!book_.hasCurrentSet() || !PhraseBook::isEntryIndex(entry))
-        return;
+        return std::nullopt;
     const int s = book_.CurrentTextSet;
     const qint16 style = book_.EntryStyle[s][entry];
     const QString line =
         ComposeEntryLine(style, book_.EntryEnter[s][entry], book_.EntryLong[s][entry], book_.Vars);
     // ": ", "! " and "; " switch the chat mode.
     const bool switchesMode = style == Emote || style == Yell || style == Whisper;
-    DeliverLine(line, entryClasses(), switchesMode ? 2 : 0);
+    return std::pair{line, switchesMode ? 2 : 0};
+}
+
+void GameLink::SendEntry(qint16 entry) {
+    if (const auto line = entryLine(entry))
+        DeliverLine(line->first, entryClasses(), line->second);
+}
+
+void GameLink::SendEntryByKey(qint16 entry, const platform::Hotkey& hotkey) {
+    if (const auto line = entryLine(entry))
+        DeliverByKey(line->first, entryClasses(), line->second, hotkey);
+}
+
+void GameLink::SendCurseByKey(const platform::Hotkey& hotkey) {
+    DeliverByKey(ComposeCurseLine(book_.Prefix, random_), curseClasses(), 0, hotkey);
+}
+
+void GameLink::DeliverByKey(const QString& line, const QStringList& classes, int modeKeys,
+                            const platform::Hotkey& hotkey) {
+    if (stopping_)
+        return;
+    if (typing_) {
+        waiting_.push_back({line, classes, modeKeys, hotkey});
+        return;
+    }
+    const platform::WindowId active =
+        platform_.unavailableReason().empty() ? platform_.activeWindow() : 0;
+    const bool gameHasFocus =
+        active != 0 && (classes.contains(QString::fromStdString(platform_.windowClass(active))) ||
+                        platform_.findWindow(toStd(classes)) == active);
+    if (!gameHasFocus) {
+        DeliverLine(line, classes, modeKeys, hotkey);
+        return;
+    }
+    if (!keysReleased(hotkey))
+        return;
+    typeInto(active, ParseKeyString(line), modeKeys);
+    deliverWaiting();
+}
+
+bool GameLink::keysReleased(const platform::Hotkey& hotkey) {
+    // A key typed while Control or Alt is down reaches the game as a command, not as text;
+    // and on X11 the hotkey's own key keeps the keyboard grabbed until it is let go of.
+    QElapsedTimer waited;
+    waited.start();
+    while (platform_.keysStillDown(hotkey) != 0) {
+        if (stopping_)
+            return false;
+        if (waited.elapsed() >= ReleaseWaitMs) {
+            qCInfo(lcGameLink, "Not sent, the hotkey's keys (0x%x) were still down",
+                   platform_.keysStillDown(hotkey));
+            warn_(gamelink_text::KeysHeld);
+            return false;
+        }
+        waitLive(ReleasePollMs);
+    }
+    return !stopping_;
 }
 
 void GameLink::SendCurse() {
     DeliverLine(ComposeCurseLine(book_.Prefix, random_), curseClasses());
 }
 
-void GameLink::DeliverLine(const QString& line, const QStringList& classes, int modeKeys) {
+void GameLink::DeliverLine(const QString& line, const QStringList& classes, int modeKeys,
+                           std::optional<platform::Hotkey> hotkey) {
     if (stopping_)
         return;
     if (typing_) {
         // Typed after the line under way: two lines mixed would make no sense to the game.
-        waiting_.push_back({line, classes, modeKeys});
+        waiting_.push_back({line, classes, modeKeys, hotkey});
         return;
     }
     const std::string unavailable = platform_.unavailableReason();
@@ -132,11 +199,17 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
         warn_(gamelink_text::NotFronted);
         return;
     }
+    if (hotkey && !keysReleased(*hotkey))
+        return;
     typeInto(game, ParseKeyString(line), modeKeys);
+    deliverWaiting();
+}
+
+void GameLink::deliverWaiting() {
     while (!waiting_.empty() && !stopping_ && !typing_) {
         const Waiting next = waiting_.front();
         waiting_.erase(waiting_.begin());
-        DeliverLine(next.line, next.classes, next.modeKeys);
+        DeliverLine(next.line, next.classes, next.modeKeys, next.hotkey);
     }
 }
 

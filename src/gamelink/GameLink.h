@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace jk {
@@ -27,6 +29,9 @@ inline const QString NotFronted =
 inline const QString FocusLost =
     QStringLiteral("The game window lost the keyboard focus, so typing stopped after %1 of %2 "
                    "keys.");
+inline const QString KeysHeld =
+    QStringLiteral("The hotkey's keys were still held down a second later, so nothing was typed: "
+                   "let go of them sooner.");
 } // namespace gamelink_text
 
 // Phrase and curse delivery: find the game window, bring it to the front, pause 100 ms while
@@ -50,7 +55,15 @@ public:
     void SendCurse();
     // modeKeys: how many keys at the start switch the game's chat mode; the game reads them
     // before the rest of the line follows.
-    void DeliverLine(const QString& line, const QStringList& classes, int modeKeys = 0);
+    // hotkey: the line comes from that key, whose keys must be let go of before typing.
+    void DeliverLine(const QString& line, const QStringList& classes, int modeKeys = 0,
+                     std::optional<platform::Hotkey> hotkey = {});
+    // The same sends from a hotkey, pressed in whatever window has the focus: a game window
+    // that has it is typed into at once, without the pause.
+    void SendEntryByKey(qint16 entry, const platform::Hotkey& hotkey);
+    void SendCurseByKey(const platform::Hotkey& hotkey);
+    void DeliverByKey(const QString& line, const QStringList& classes, int modeKeys,
+                      const platform::Hotkey& hotkey);
     // The program is ending: a line being typed stops at once, and no line waiting for its pause
     // or behind another line is typed.
     void Stop();
@@ -70,7 +83,14 @@ private:
         QString line;
         QStringList classes;
         int modeKeys;
+        std::optional<platform::Hotkey> hotkey;
     };
+    // The line of entry n of the current set and how many of its keys switch the chat mode.
+    std::optional<std::pair<QString, int>> entryLine(qint16 entry) const;
+    // Whether the hotkey's keys, Shift, Control, Alt and Super are all up, or get so within a
+    // bounded wait; if not, the player is told.
+    bool keysReleased(const platform::Hotkey& hotkey);
+    void deliverWaiting();
     // Window classes tried in turn: the built-in ones, then the player's own.
     QStringList entryClasses() const;
     QStringList curseClasses() const;

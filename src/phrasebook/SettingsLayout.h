@@ -20,6 +20,19 @@ inline const QString TinyLeft = QStringLiteral("TinyLeft");
 // QSettings writes one ("client.exe, cuo"); a single name is a plain value.
 inline const QString GameWindowClasses = QStringLiteral("GameWindowClasses");
 
+// Hotkeys, one key per action, each a key sequence in portable text ("Ctrl+Alt+1"); a missing
+// key means none. Actions 0..23 send entry n+1's button, then the curse, next set, previous set.
+inline constexpr int HotkeyCurse = 24;
+inline constexpr int HotkeyNextSet = 25;
+inline constexpr int HotkeyPreviousSet = 26;
+inline constexpr int HotkeyActions = 27;
+inline QString hotkey(int action) {
+    return action == HotkeyCurse         ? QStringLiteral("Hotkey-Curse")
+           : action == HotkeyNextSet     ? QStringLiteral("Hotkey-NextSet")
+           : action == HotkeyPreviousSet ? QStringLiteral("Hotkey-PreviousSet")
+                                         : QStringLiteral("Hotkey-Send%1").arg(action + 1);
+}
+
 // "TextSet7": the key of set 7's name in "Settings" and the name of its own section.
 inline QString textSet(int setNumber) {
     return QStringLiteral("TextSet%1").arg(setNumber);

@@ -96,6 +96,7 @@ constexpr Control About[] = {
     {"Command1", Button, -1, -1, 90, 3000, 1680, 375, 0, 0, "&OK", Own, Plain, 0, 0},
     // On a strip below OK, so that no text is covered.
     {"GameWindows", Button, -1, -1, 90, 3480, 1680, 375, 0, 0, "&Game windows…", Own, Plain, 1, 0},
+    {"Hotkeys", Button, -1, -1, 1860, 3480, 1680, 375, 0, 0, "&Hotkeys…", Own, Plain, 2, 0},
 };
 
 const Window MainWindow{"main", 9135, 8970, Main};

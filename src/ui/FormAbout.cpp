@@ -3,8 +3,10 @@
 #include "ui/Appearance.h"
 #include "ui/ControlBuilder.h"
 #include "ui/GamePicker.h"
+#include "ui/HotkeyDialogs.h"
 #include "ui/ScreenFit.h"
 #include "ui/Twips.h"
+#include "ui/UiContext.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -37,6 +39,13 @@ FormAbout::FormAbout(UiContext* ui, QWidget* parent)
     if (ui != nullptr)
         connect(gameWindows_, &QPushButton::clicked, this,
                 [this, ui] { showLinkedGameWindows(this, *ui); });
+    hotkeys_ = built.get<QPushButton>("Hotkeys");
+    hotkeys_->setEnabled(ui != nullptr && ui->hotkeys != nullptr);
+    if (ui != nullptr)
+        connect(hotkeys_, &QPushButton::clicked, this, [this, ui] {
+            if (ui->hotkeys != nullptr)
+                showHotkeys(this, *ui->hotkeys);
+        });
     fit_ = std::make_unique<ScreenFit>(*this, controls::aboutBox());
 }
 

@@ -31,12 +31,14 @@ public:
     const std::array<QLabel*, 4>& Label1() const { return label1_; }
     QPushButton* Command1() const { return command1_; }       // "&OK"
     QPushButton* GameWindows() const { return gameWindows_; } // "&Game windows…"
+    QPushButton* HotkeysButton() const { return hotkeys_; }   // "&Hotkeys…"
 
 private:
     QLabel* image1_ = nullptr;
     std::array<QLabel*, 4> label1_{};
     QPushButton* command1_ = nullptr;
     QPushButton* gameWindows_ = nullptr;
+    QPushButton* hotkeys_ = nullptr;
     std::unique_ptr<ScreenFit> fit_;
 };
 

@@ -10,6 +10,7 @@ class GameLink;
 class ClockSeededRandom;
 class Prompts;
 class StoreKeeper;
+class Hotkeys;
 namespace platform {
 class Platform;
 }
@@ -27,6 +28,8 @@ struct UiContext {
     StoreKeeper& keeper;
     // Ends the program once a window's close sequence is done.
     std::function<void()> endProgram;
+    // The player's keys for sending from any window; none in a run without them.
+    Hotkeys* hotkeys = nullptr;
 };
 
 } // namespace jk

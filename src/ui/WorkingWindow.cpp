@@ -2,9 +2,14 @@
 
 #include "gamelink/GameLink.h"
 #include "phrasebook/PhraseBook.h"
+#include "phrasebook/SettingsLayout.h"
+#include "phrasebook/TextSetStore.h"
 #include "ui/AccessibleNames.h"
 #include "ui/Appearance.h"
+#include "ui/HotkeyDialogs.h"
+#include "ui/Hotkeys.h"
 #include "ui/ScreenFit.h"
+#include "ui/StoreKeeper.h"
 #include "ui/TextSetSelector.h"
 #include "ui/UiContext.h"
 #include "ui/WindowModes.h"
@@ -12,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 
 namespace jk {
@@ -39,6 +45,9 @@ BuiltControls WorkingWindow::buildControls(bool renames) {
     connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(); });
     for (int i = 0; i < EntryCount; ++i)
         connect(command2_[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
+    offerHotkey(*command1_, layout::HotkeyCurse);
+    for (int i = 0; i < EntryCount; ++i)
+        offerHotkey(*command2_[i], i);
     // The first control in the keyboard order has the focus when the window opens.
     command1_->setFocus();
     accessible::nameControls(built);
@@ -87,6 +96,32 @@ void WorkingWindow::Command2_Click(int index) {
 
 void WorkingWindow::Command3_Click() {
     modes_.switchFrom(*this);
+}
+
+void WorkingWindow::offerHotkey(QPushButton& button, int action) {
+    button.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        &button, &QWidget::customContextMenuRequested, this, [this, &button, action](QPoint at) {
+            if (ui_.hotkeys == nullptr)
+                return;
+            QMenu menu(this);
+            const QKeySequence key = ui_.hotkeys->key(action);
+            menu.addAction(key.isEmpty()
+                               ? QStringLiteral("Set &hotkey…")
+                               : QStringLiteral("Set &hotkey… (now %1)").arg(Hotkeys::text(key)),
+                           this, [this, action] { editHotkey(this, *ui_.hotkeys, action); });
+            menu.exec(button.mapToGlobal(at));
+        });
+}
+
+void WorkingWindow::stepTextSet(int step) {
+    PhraseBook& book = ui_.book;
+    if (book.hasCurrentSet()) {
+        SaveTextSet(book, ui_.store, book.CurrentTextSet + 1);
+        ui_.keeper.flushSoon();
+    }
+    const int from = book.hasCurrentSet() ? book.CurrentTextSet : 0;
+    selector_->select((from + step + SetCount) % SetCount);
 }
 
 void WorkingWindow::nameSendButtons() {

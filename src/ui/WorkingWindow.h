@@ -46,6 +46,9 @@ public:
     void Command1_Click();
     void Command2_Click(int index);
     void Command3_Click();
+    // Shows the set step places after the current one (before it, for -1), saved first like a
+    // switch in the selector.
+    void stepTextSet(int step);
 
     // Controls all three have, by their table names.
     QPushButton* Command1() const { return command1_; } // "Curse !"
@@ -64,6 +67,8 @@ protected:
     void nameSendButtons();
     // The full text of entry index of the current set, into label.
     void showFullText(QLabel& label, int index);
+    // A right-click on the button offers its hotkey.
+    void offerHotkey(QPushButton& button, int action);
     TextSetSelector& selector() { return *selector_; }
 
     UiContext& ui_;

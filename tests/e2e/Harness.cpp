@@ -419,6 +419,56 @@ std::uint64_t ProgramProcess::waitForWindow(const QString& title, bool exact) {
     return found;
 }
 
+namespace {
+int grabError = 0;
+bool grabCtrlAlt(Display* d, const char* keysym, unsigned locks) {
+    grabError = 0;
+    const XErrorHandler previous = (XSync(d, False), XSetErrorHandler([](Display*, XErrorEvent* e) {
+                                        grabError = e->error_code;
+                                        return 0;
+                                    }));
+    const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(keysym));
+    XGrabKey(d, code, ControlMask | Mod1Mask | locks, DefaultRootWindow(d), True, GrabModeAsync,
+             GrabModeAsync);
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    return grabError == 0;
+}
+} // namespace
+
+bool keyGrabbed(const char* keysym) {
+    bool any = false;
+    for (const unsigned locks : {0U, unsigned(LockMask)}) {
+        if (!grabCtrlAlt(dpy(), keysym, locks)) {
+            any = true;
+            continue;
+        }
+        XUngrabKey(dpy(), XKeysymToKeycode(dpy(), XStringToKeysym(keysym)),
+                   ControlMask | Mod1Mask | locks, DefaultRootWindow(dpy()));
+        XSync(dpy(), False);
+    }
+    return any;
+}
+
+void fakeKey(const char* keysym, bool down) {
+    XTestFakeKeyEvent(dpy(), XKeysymToKeycode(dpy(), XStringToKeysym(keysym)), down, 0);
+    XSync(dpy(), False);
+}
+
+void setRepeat(unsigned delay, unsigned interval) {
+    XkbSetAutoRepeatRate(dpy(), XkbUseCoreKbd, delay, interval);
+    XSync(dpy(), False);
+}
+
+ForeignGrab::ForeignGrab(const char* keysym)
+    : display_(XOpenDisplay(nullptr))
+    , held_(display_ != nullptr && grabCtrlAlt(static_cast<Display*>(display_), keysym, 0)) {}
+
+ForeignGrab::~ForeignGrab() {
+    if (display_ != nullptr)
+        XCloseDisplay(static_cast<Display*>(display_));
+}
+
 platform::Platform& desktop() {
     static const std::unique_ptr<platform::Platform> backend = platform::createPlatform();
     return *backend;

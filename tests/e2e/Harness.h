@@ -77,6 +77,27 @@ bool roundTrip(std::uint64_t window);
 // before it has been handled.
 void queueEscape(std::uint64_t window);
 
+// Whether some client holds a passive grab of Control+Alt+key (a keysym name), with Caps Lock
+// off or on: a grab of it from here is refused then.
+bool keyGrabbed(const char* keysym);
+// Presses or lets go of a key (a keysym name) through XTest, as the player's fingers do.
+void fakeKey(const char* keysym, bool down);
+// How soon and how often a held key repeats (ms).
+void setRepeat(unsigned delay, unsigned interval);
+// Another X client that holds Control+Alt+key grabbed while it lives.
+class ForeignGrab {
+public:
+    explicit ForeignGrab(const char* keysym);
+    ~ForeignGrab();
+    ForeignGrab(const ForeignGrab&) = delete;
+    ForeignGrab& operator=(const ForeignGrab&) = delete;
+    bool held() const { return held_; }
+
+private:
+    void* display_;
+    bool held_;
+};
+
 // Wine runs (jk_add_e2e_run ... WINE): JK_WINE=game puts the Win32 stand-in game under Wine,
 // JK_WINE=all jeerkit.exe too. wineUnavailableReason(): empty when Wine can be used here.
 inline bool gameUnderWine() {

@@ -280,6 +280,46 @@ private slots:
         QCOMPARE(program.close(), 0);
     }
 
+    void hotkeysTypeIntoFocusedGame() {
+        const ForeignGrab other("3"); // another program has Ctrl+Alt+3
+        QVERIFY(other.held());
+        Session session;
+        auto& game = session.game;
+        auto& program = session.program;
+        SettingsStore& store = program.store();
+        store.write(layout::Settings, layout::hotkey(0), "Ctrl+Alt+1");
+        store.write(layout::Settings, layout::hotkey(1), "Ctrl+Alt+3");
+        store.write(layout::Settings, layout::hotkey(layout::HotkeyCurse), "Ctrl+Alt+2");
+        QVERIFY(session.start(1));
+        setRepeat(200, 30); // the server's own: this server's alone
+        QVERIFY(waitUntil([] { return keyGrabbed("1") && keyGrabbed("2"); }));
+        program.activate(game.xWindow());
+        QVERIFY(waitUntil([&] { return program.hasFocus(game.xWindow()); }));
+        std::size_t from = game.recordSize();
+        // The player still holds Control and Alt when the key fires: nothing may come until
+        // they are let go of, and then no key may carry them. A repeat after the line would
+        // show in front of the curse.
+        for (const char* key : {"Control_L", "Alt_L", "1"})
+            fakeKey(key, true);
+        // Held past the keyboard's repeat delay, it repeats: one line all the same.
+        QVERIFY(!waitUntil([&] { return game.recordSize() > from; }, 500ms));
+        fakeKey("1", false), fakeKey("Alt_L", false), fakeKey("Control_L", false);
+        // Under Wine the game records "<Background>" if it lost the front.
+        const std::string line = game.waitForText(from, "Bob!\n", 10s);
+        QVERIFY2(line == "Hail [friend] Bob!\n", line.c_str());
+        QVERIFY(program.hasFocus(game.xWindow()));
+        from = game.recordSize();
+        program.type("^%2");
+        const QString curse = QString::fromStdString(game.waitForText(from, "!\n", 10s));
+        QVERIFY2(curse.contains(QRegularExpression("^Thou [a-z]+ [a-z]+-[a-z]+ [a-z-]+!\n$")),
+                 qPrintable(curse));
+        QVERIFY(program.hasFocus(game.xWindow()));
+        QCOMPARE(program.close(), 0);
+        QVERIFY(program.errorOutput().contains(
+            "Ctrl+Alt+3 of Button 2 is not taken: Another program already holds this key."));
+        QVERIFY(!keyGrabbed("1") && !keyGrabbed("2"));
+    }
+
     void alwaysOnTopThroughSwitching() {
         ProgramProcess program;
         prepare(program, 1);

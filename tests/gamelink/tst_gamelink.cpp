@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -79,6 +80,7 @@ struct Line {
 
 Q_DECLARE_METATYPE(Send)
 Q_DECLARE_METATYPE(Line)
+Q_DECLARE_METATYPE(std::vector<unsigned>)
 
 class TestGameLink : public QObject {
     Q_OBJECT
@@ -229,6 +231,40 @@ private slots:
         // Spare keys are given back once no line has been sent for a while.
         QCOMPARE(f.desktop.calls.back().what, std::string("type"));
         QTRY_COMPARE_WITH_TIMEOUT(f.desktop.calls.back().what, std::string("release"), 10000);
+    }
+
+    // A hotkey: straight into a game that has the focus, else the road of a click; either way
+    // only once its keys and every modifier are up.
+    void hotkey_data() {
+        using H = platform::Hotkey;
+        QTest::addColumn<bool>("gameFocused");
+        QTest::addColumn<std::vector<unsigned>>("stillDown"); // answers in turn, the last stays
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("game focused, keys up") << true << std::vector<unsigned>{0} << true;
+        QTest::newRow("game focused, let go of in time")
+            << true << std::vector<unsigned>{H::WithControl | H::WithAlt, H::KeyItself, 0} << true;
+        QTest::newRow("game focused, Shift held past a second")
+            << true << std::vector<unsigned>{H::WithShift} << false;
+        QTest::newRow("other window focused") << false << std::vector<unsigned>{0} << true;
+        QTest::newRow("other window focused, Super held")
+            << false << std::vector<unsigned>{H::WithSuper} << false;
+    }
+    void hotkey() {
+        QFETCH(bool, gameFocused);
+        QFETCH(std::vector<unsigned>, stillDown);
+        QFETCH(bool, typed);
+        Fixture f;
+        f.desktop.focused = gameFocused ? 100 : 5;
+        f.desktop.stillDown = stillDown;
+        f.link.SendEntryByKey(0, {platform::Hotkey::WithControl, '1'});
+        QCOMPARE(f.desktop.typed.size(), std::size_t(typed));
+        if (typed)
+            QCOMPARE(f.typed(0), QString("entry 0\n"));
+        QVERIFY(f.desktop.stillDownAsked >= stillDown.size());
+        QCOMPARE(f.warnings, typed ? QStringList() : QStringList{gamelink_text::KeysHeld});
+        const bool activated = std::any_of(f.desktop.calls.begin(), f.desktop.calls.end(),
+                                           [](const auto& c) { return c.what == "activate"; });
+        QCOMPARE(activated, !gameFocused);
     }
 };
 

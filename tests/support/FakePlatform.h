@@ -2,10 +2,12 @@
 
 #include "gamelink/platform/Platform.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jk::test {
@@ -64,6 +66,27 @@ public:
         topMost[w] = on;
     }
     void releaseKeyboard() override { calls.push_back({"release", 0}); }
+
+    // Global keys: those held by "another program" are refused; stillDown is what
+    // keysStillDown answers in turn, its last answer from then on.
+    std::map<int, platform::Hotkey> grabs;
+    std::vector<platform::Hotkey> takenElsewhere;
+    std::vector<unsigned> stillDown{0};
+    std::size_t stillDownAsked = 0;
+    std::vector<int> pressed;
+    std::string hotkeysUnavailableReason() override { return unavailable; }
+    std::string grabHotkey(int id, const platform::Hotkey& key) override {
+        for (const auto& taken : takenElsewhere)
+            if (taken == key)
+                return "Another program already holds this key.";
+        grabs[id] = key;
+        return {};
+    }
+    void releaseHotkey(int id) override { grabs.erase(id); }
+    std::vector<int> pressedHotkeys() override { return std::exchange(pressed, {}); }
+    unsigned keysStillDown(const platform::Hotkey&) override {
+        return stillDown.at(std::min(stillDownAsked++, stillDown.size() - 1));
+    }
 
     class Session final : public platform::KeySession {
     public:

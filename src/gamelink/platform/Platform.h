@@ -86,6 +86,22 @@ struct PickResult {
     }
 };
 
+// A key the player gives to an action, working whatever window has the focus.
+struct Hotkey {
+    enum Bits : unsigned {
+        WithShift = 1,
+        WithControl = 2,
+        WithAlt = 4,
+        WithSuper = 8,
+        KeyItself = 16
+    };
+    unsigned modifiers = 0; // WithShift | WithControl | WithAlt | WithSuper
+    // The key as the toolkit numbers it (Qt::Key): a Latin-1 character in upper case, or a
+    // named key from 0x01000000 on (F1 = 0x01000030).
+    std::uint32_t key = 0;
+    bool operator==(const Hotkey&) const = default;
+};
+
 // What the game link and the windows need from the desktop. Plain C++ types only, so that
 // backends build and test without Qt.
 class Platform {
@@ -128,6 +144,31 @@ public:
     virtual PickResult pickWindow(const TypingIdle& idle) {
         (void)idle;
         return {};
+    }
+
+    // Empty when the desktop has keys that work whatever window has the focus; otherwise a
+    // sentence saying why not.
+    virtual std::string hotkeysUnavailableReason() {
+        return "This desktop offers no keys that work in every window.";
+    }
+    // Takes the key for action id (replacing what id had). Empty on success; otherwise a
+    // sentence saying why not: another program holds the key, say.
+    virtual std::string grabHotkey(int id, const Hotkey& key) {
+        (void)id, (void)key;
+        return hotkeysUnavailableReason();
+    }
+    virtual void releaseHotkey(int id) { (void)id; }
+    // A file descriptor that turns readable when a hotkey may have been pressed; -1 where the
+    // caller looks at pressedHotkeys every few milliseconds instead.
+    virtual int hotkeyEventSource() { return -1; }
+    // The actions whose keys were pressed since the last call, in order. A key held down
+    // counts once, however long it repeats.
+    virtual std::vector<int> pressedHotkeys() { return {}; }
+    // Which keys that matter to a line typed after the hotkey are down now: Shift, Control,
+    // Alt and Super whoever holds them (With...), and KeyItself for the hotkey's own key.
+    virtual unsigned keysStillDown(const Hotkey& key) {
+        (void)key;
+        return 0;
     }
 };
 

@@ -3,8 +3,11 @@
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <map>
+#include <utility>
 
 namespace jk::platform {
 
@@ -127,6 +130,124 @@ private:
     KeyInputs inputs_;
 };
 
+// The virtual key of a key as the toolkit numbers it (see Hotkey::key); 0 if unknown.
+UINT virtualKeyOf(std::uint32_t key) {
+    constexpr std::uint32_t FirstFunction = 0x01000030; // F1
+    constexpr std::array<std::pair<std::uint32_t, UINT>, 17> named{{
+        {0x01000000, VK_ESCAPE},
+        {0x01000001, VK_TAB},
+        {0x01000003, VK_BACK},
+        {0x01000004, VK_RETURN},
+        {0x01000005, VK_RETURN},
+        {0x01000006, VK_INSERT},
+        {0x01000007, VK_DELETE},
+        {0x01000008, VK_PAUSE},
+        {0x01000009, VK_SNAPSHOT},
+        {0x01000010, VK_HOME},
+        {0x01000011, VK_END},
+        {0x01000012, VK_LEFT},
+        {0x01000013, VK_UP},
+        {0x01000014, VK_RIGHT},
+        {0x01000015, VK_DOWN},
+        {0x01000016, VK_PRIOR},
+        {0x01000017, VK_NEXT},
+    }};
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == ' ')
+        return key; // their virtual keys are their characters
+    if (key >= FirstFunction && key < FirstFunction + 24)
+        return VK_F1 + (key - FirstFunction);
+    for (const auto& [code, vk] : named)
+        if (code == key)
+            return vk;
+    if (key > 0x20 && key <= 0xFF) {
+        const SHORT scan = VkKeyScanW(static_cast<WCHAR>(key));
+        return scan == -1 ? 0 : static_cast<UINT>(scan & 0xFF);
+    }
+    return 0;
+}
+
+// Keys registered with the system, whose presses come as WM_HOTKEY to a message-only window
+// of this thread: the program's event loop hands them over like any other message.
+class Win32Hotkeys {
+public:
+    ~Win32Hotkeys() {
+        for (const auto& [id, vk] : keys_)
+            UnregisterHotKey(window_, id);
+        if (window_ != nullptr)
+            DestroyWindow(window_);
+    }
+
+    std::string grab(int id, const Hotkey& key) {
+        release(id);
+        if (!ready())
+            return "Windows refused a window for the program's keys.";
+        const UINT vk = virtualKeyOf(key.key);
+        if (vk == 0)
+            return "No key of this keyboard types it.";
+        const UINT mods = MOD_NOREPEAT | ((key.modifiers & Hotkey::WithShift) ? MOD_SHIFT : 0U) |
+                          ((key.modifiers & Hotkey::WithControl) ? MOD_CONTROL : 0U) |
+                          ((key.modifiers & Hotkey::WithAlt) ? MOD_ALT : 0U) |
+                          ((key.modifiers & Hotkey::WithSuper) ? MOD_WIN : 0U);
+        if (!RegisterHotKey(window_, id, mods, vk)) {
+            return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED
+                       ? "Another program already holds this key."
+                       : "Windows refused the key.";
+        }
+        keys_[id] = vk;
+        return {};
+    }
+
+    void release(int id) {
+        if (keys_.erase(id) > 0)
+            UnregisterHotKey(window_, id);
+    }
+
+    std::vector<int> pressed() { return std::exchange(pressed_, {}); }
+
+    static unsigned stillDown(const Hotkey& key) {
+        auto down = [](int vk) {
+            return (GetAsyncKeyState(vk) & 0x8000) != 0;
+        };
+        const UINT vk = virtualKeyOf(key.key);
+        return (down(VK_SHIFT) ? Hotkey::WithShift : 0U) |
+               (down(VK_CONTROL) ? Hotkey::WithControl : 0U) |
+               (down(VK_MENU) ? Hotkey::WithAlt : 0U) |
+               (down(VK_LWIN) || down(VK_RWIN) ? Hotkey::WithSuper : 0U) |
+               (vk != 0 && down(int(vk)) ? Hotkey::KeyItself : 0U);
+    }
+
+private:
+    bool ready() {
+        if (window_ != nullptr)
+            return true;
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSW type{};
+        type.lpfnWndProc = &Win32Hotkeys::onMessage;
+        type.hInstance = instance;
+        type.lpszClassName = L"JeerkitHotkeys";
+        RegisterClassW(&type); // fails harmlessly once registered
+        window_ = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  instance, nullptr);
+        if (window_ != nullptr)
+            SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        return window_ != nullptr;
+    }
+
+    static LRESULT CALLBACK onMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+        if (message == WM_HOTKEY) {
+            auto* self = reinterpret_cast<Win32Hotkeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            if (self != nullptr)
+                self->pressed_.push_back(static_cast<int>(w));
+            return 0;
+        }
+        return DefWindowProcW(window, message, w, l);
+    }
+
+    HWND window_ = nullptr;
+    std::map<int, UINT> keys_;
+    std::vector<int> pressed_;
+};
+
 bool ownWindow(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -201,6 +322,12 @@ public:
 
     void releaseKeyboard() override {}
 
+    std::string hotkeysUnavailableReason() override { return {}; }
+    std::string grabHotkey(int id, const Hotkey& key) override { return hotkeys_.grab(id, key); }
+    void releaseHotkey(int id) override { hotkeys_.release(id); }
+    std::vector<int> pressedHotkeys() override { return hotkeys_.pressed(); }
+    unsigned keysStillDown(const Hotkey& key) override { return Win32Hotkeys::stillDown(key); }
+
     // Without a grab the click also reaches the window clicked, which is what a player
     // clicking on the game expects; the first press after the call picks.
     PickResult pickWindow(const TypingIdle& idle) override {
@@ -248,6 +375,7 @@ private:
         return result;
     }
 
+    Win32Hotkeys hotkeys_;
     static bool front(HWND game) {
         SetForegroundWindow(game);
         SetFocus(game);

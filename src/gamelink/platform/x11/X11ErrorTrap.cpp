@@ -42,6 +42,7 @@ int X11ErrorTrap::onError(Display* display, XErrorEvent* event) {
                           event->request_code, event->minor_code, event->resourceid);
             log(LogLevel::Info, line);
             ++t->errors_;
+            t->lastError_ = event->error_code;
             return 0;
         }
     }

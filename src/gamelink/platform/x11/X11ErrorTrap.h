@@ -17,6 +17,8 @@ public:
 
     // Errors caught by this trap so far, once the server has answered every request before.
     int errors();
+    // The code of the last error caught so far (0: none); sync first to see them all.
+    int lastError() const { return lastError_; }
 
 private:
     static int onError(Display* display, XErrorEvent* event);
@@ -25,6 +27,7 @@ private:
     XErrorHandler previous_;
     X11ErrorTrap* outer_;
     int errors_ = 0;
+    int lastError_ = 0;
 };
 
 } // namespace jk::platform::x11

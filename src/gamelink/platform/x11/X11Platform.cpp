@@ -5,6 +5,7 @@
 #include "gamelink/platform/x11/X11ClientBarrier.h"
 #include "gamelink/platform/x11/X11Connection.h"
 #include "gamelink/platform/x11/X11ErrorTrap.h"
+#include "gamelink/platform/x11/X11Hotkeys.h"
 #include "gamelink/platform/x11/X11KeySession.h"
 #include "gamelink/platform/x11/X11Keyboard.h"
 #include "gamelink/platform/x11/X11Properties.h"
@@ -26,6 +27,7 @@ struct X11Platform::State {
     // A line being typed lets the program handle its events, which may use this backend too:
     // the connection must outlive the line.
     int typing = 0;
+    X11Hotkeys hotkeys;
 
     // Opens the display if needed; false if it cannot be used.
     bool ready() {
@@ -187,6 +189,30 @@ void X11Platform::releaseKeyboard() {
     if (d_->connection.display() == nullptr || d_->connection.lost())
         return;
     d_->trapped([&] { d_->keyboard.release(); });
+}
+
+std::string X11Platform::hotkeysUnavailableReason() {
+    return d_->hotkeys.unavailableReason();
+}
+
+std::string X11Platform::grabHotkey(int id, const Hotkey& key) {
+    return d_->hotkeys.grab(id, key);
+}
+
+void X11Platform::releaseHotkey(int id) {
+    d_->hotkeys.release(id);
+}
+
+int X11Platform::hotkeyEventSource() {
+    return d_->hotkeys.eventSource();
+}
+
+std::vector<int> X11Platform::pressedHotkeys() {
+    return d_->hotkeys.pressed();
+}
+
+unsigned X11Platform::keysStillDown(const Hotkey& key) {
+    return d_->hotkeys.stillDown(key);
 }
 
 PickResult X11Platform::pickWindow(const TypingIdle& idle) {

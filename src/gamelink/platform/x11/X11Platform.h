@@ -27,6 +27,12 @@ public:
     void clearTitle(WindowId window) override;
     void releaseKeyboard() override;
     PickResult pickWindow(const TypingIdle& idle) override;
+    std::string hotkeysUnavailableReason() override;
+    std::string grabHotkey(int id, const Hotkey& key) override;
+    void releaseHotkey(int id) override;
+    int hotkeyEventSource() override;
+    std::vector<int> pressedHotkeys() override;
+    unsigned keysStillDown(const Hotkey& key) override;
 
     // Search the window tree even where the window manager keeps a client list, as with window
     // managers that do not: lets tests cover that search under any window manager.
