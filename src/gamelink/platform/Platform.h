@@ -49,7 +49,9 @@ public:
     // them went out. It may send fewer where the target must handle what it has so far before
     // the next key can go (settle, then send the rest). Nothing on failure.
     virtual std::optional<std::size_t> send(std::size_t from, std::size_t to) = 0;
-    // Returns once the target has handled every key sent so far, or a bounded wait ran out.
+    // Returns once every key sent so far is the target's, so that the focus reported next
+    // follows them: taken by the display (X11) or by the target's thread (Windows); on X11 also,
+    // every so many keys and before keys that need it, handled by the target. Bounded.
     virtual WaitEnd settle(const TypingIdle& idle) = 0;
     // Returns once the target has also ended the round of event handling that took those keys
     // in: a game that reads its chat line once per frame has then read the chat mode.

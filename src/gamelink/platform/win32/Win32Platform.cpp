@@ -57,6 +57,8 @@ public:
         return to - from;
     }
 
+    // Windows hands queued input to whichever window has the focus when it is read: only keys
+    // the game's thread has taken are sure to be the game's, so every slice waits for that.
     WaitEnd settle(const TypingIdle& idle) override { return answered(AnswerTimeout, idle).end; }
 
     WaitEnd finishRound(const TypingIdle& idle) override {

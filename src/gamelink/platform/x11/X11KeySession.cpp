@@ -22,6 +22,8 @@ constexpr milliseconds MaxFrame{50};
 // How long a client that answers pings may take over a slice before it counts as one that
 // does not (the rest of the line then goes without pings).
 constexpr milliseconds SliceAnswer{1000};
+// Key events sent before the client is waited for, where nothing else asks for it.
+constexpr std::size_t ConfirmEvery = 2000;
 
 // How long the focused client may take to handle a chunk's keys before its spare keys are
 // bound anew, and how long to wait where it cannot tell.
@@ -94,7 +96,7 @@ void X11KeySession::sendEvents(const TypingChunk& chunk, std::size_t endEvent) {
         const KeyEvent& event = chunk.events[nextEvent_];
         XTestFakeKeyEvent(display, event.keycode, event.press ? True : False, CurrentTime);
         down_.set(event.keycode, event.press);
-        ++sentSinceSettle_;
+        ++unconfirmed_;
         anySent_ = true;
     }
 }
@@ -107,7 +109,7 @@ std::optional<std::size_t> X11KeySession::send(std::size_t from, std::size_t to)
             if (!next.bindings.empty()) {
                 // A client reads a keycode with the keymap of the moment it handles the key:
                 // keys still waiting in its queue must not be bound anew under them.
-                if (sentSinceSettle_ > 0) {
+                if (unconfirmed_ > 0) {
                     rebindWaits_ = true;
                     return k - from;
                 }
@@ -167,11 +169,15 @@ WaitEnd X11KeySession::settle(const TypingIdle& idle) {
         waited = waitForFocusedClient(connection_, answerTimeout(lastChunkEvents_),
                                       blindPause(lastChunkEvents_), idle);
         rebindWaits_ = false;
-    } else if (pingsAnswered_ && sentSinceSettle_ > 0) {
+        unconfirmed_ = 0;
+    } else if (pingsAnswered_ && unconfirmed_ >= ConfirmEvery) {
+        // Keeps what waits in the client's queue short; a wait at every slice would cost a
+        // game that reads its input once per frame a frame each time.
         waited = waitForFocusedClient(connection_, SliceAnswer, milliseconds(0), idle);
         pingsAnswered_ = waited.answered;
+        if (waited.answered)
+            unconfirmed_ = 0;
     }
-    sentSinceSettle_ = 0;
     return outcome(waited.stopped, waited.keymapChanged);
 }
 
@@ -179,7 +185,7 @@ WaitEnd X11KeySession::finishRound(const TypingIdle& idle) {
     if (connection_.lost())
         return WaitEnd::Failed;
     const BarrierOutcome waited = waitForClientRound(connection_, MaxFrame, idle);
-    sentSinceSettle_ = 0;
+    unconfirmed_ = 0;
     rebindWaits_ = false;
     return outcome(waited.stopped, waited.keymapChanged);
 }

@@ -54,7 +54,7 @@ private:
     bool bound_ = false;
     std::size_t nextEvent_ = 0; // in chunks_[chunk_]
     bool anySent_ = false;
-    std::size_t sentSinceSettle_ = 0; // key events
+    std::size_t unconfirmed_ = 0; // key events the client has not answered for
     std::size_t lastChunkEvents_ = 0; // events of the chunk whose keys a rebinding waits for
     bool rebindWaits_ = false;        // the next send binds keys the client may still use
     bool pingsAnswered_ = true;
