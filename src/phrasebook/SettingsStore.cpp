@@ -244,36 +244,31 @@ void SettingsStore::load() {
     const bool opened = file.open(QIODevice::ReadOnly);
     const QString openError = file.errorString();
 #endif
-    if (!opened) {
-        // Saving over it would lose what it holds: it is set aside, unchanged, first.
-        const QString problem = QStringLiteral("%1 cannot be read (%2).").arg(path_, openError);
-        const QString aside = storefiles::moveAside(target.path, QStringLiteral("unreadable"));
+    // Saving over a store that cannot be used would lose what it holds: it is set aside,
+    // unchanged, first, and left alone where even that fails.
+    const auto setAside = [&](const QString& problem, const QString& kind, const QString& why) {
+        const QString aside = storefiles::moveAside(target.path, kind);
         if (aside.isEmpty())
-            return refuse(problem + QStringLiteral(" Jeerkit leaves it as it is and starts with "
-                                                   "the defaults."),
-                          QStringLiteral("the store cannot be read and is not saved over"));
+            return refuse(problem + QStringLiteral(" It could not be set aside, so Jeerkit leaves "
+                                                   "it as it is and starts with the defaults."),
+                          why);
         loadProblem_ = problem + QStringLiteral(" It was set aside, unchanged, as %1; Jeerkit "
                                                 "starts with the defaults.")
                                      .arg(aside);
-        return;
-    }
+    };
+    if (!opened)
+        return setAside(QStringLiteral("%1 cannot be read (%2).").arg(path_, openError),
+                        QStringLiteral("unreadable"),
+                        QStringLiteral("the store cannot be read and is not saved over"));
     const QByteArray bytes = file.read(MaxFileBytes + 1);
     file.close();
-    const QString tooLarge = QStringLiteral("%1 is larger than %2 MB, so it is not a store of "
-                                            "Jeerkit's.")
-                                 .arg(path_)
-                                 .arg(MaxFileBytes >> 20);
-    if (bytes.size() > MaxFileBytes) {
-        const QString aside = storefiles::moveAside(target.path, QStringLiteral("damaged"));
-        if (aside.isEmpty())
-            return refuse(tooLarge + QStringLiteral(" It could not be set aside; Jeerkit runs "
-                                                    "with the defaults."),
-                          QStringLiteral("the store is not saved over a file that is not one"));
-        loadProblem_ = tooLarge + QStringLiteral(" It was set aside as %1; Jeerkit starts with "
-                                                 "the defaults.")
-                                      .arg(aside);
-        return;
-    }
+    if (bytes.size() > MaxFileBytes)
+        return setAside(QStringLiteral("%1 is larger than %2 MB, so it is not a store of "
+                                       "Jeerkit's.")
+                            .arg(path_)
+                            .arg(MaxFileBytes >> 20),
+                        QStringLiteral("damaged"),
+                        QStringLiteral("the store is not saved over a file that is not one"));
 
     const QSettings ini(target.path, QSettings::IniFormat);
     const QStringList keys = ini.allKeys();
