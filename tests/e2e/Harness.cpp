@@ -219,6 +219,10 @@ void clickThroughCompositor(std::uint64_t window) {
     Display* outer = XOpenDisplay(qgetenv("JK_OUTER_DISPLAY").constData());
     if (outer == nullptr)
         return;
+    // weston picks the surface under the pointer when the pointer enters it: a window mapped
+    // under a pointer standing still would not get the click. The corner is clear of windows.
+    XTestFakeMotionEvent(outer, -1, 1020, 760, CurrentTime);
+    XSync(outer, False);
     XTestFakeMotionEvent(outer, -1, rootX, rootY, CurrentTime);
     XTestFakeButtonEvent(outer, 1, True, CurrentTime);
     XTestFakeButtonEvent(outer, 1, False, CurrentTime);

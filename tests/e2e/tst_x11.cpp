@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <optional>
+
 using namespace jk::e2e;
 using jk::platform::KeyAction;
 using jk::platform::NamedKey;
@@ -246,22 +248,16 @@ private slots:
         nothingHeld();
     }
 
-    // Characters off the layout arrive exactly, or, where the server refuses the keys for them
-    // (XWayland), none of the line does and the player is told which ones: never others.
-    void offLayoutExactOrNamed() {
+    // Characters off the layout arrive exactly, XWayland (which refuses XKB keymap changes)
+    // included.
+    void offLayoutExact() {
         ready();
         const std::size_t from = game_->recordSize();
         const jk::platform::TypingResult result =
             jk::typeLine(*x11_, game_->window(), text(U"Café € 5 ж ok"));
-        const QString got = typed(*x11_, *game_, {}); // settles the game
-        if (result.end == jk::platform::TypingResult::End::Whole) {
-            QCOMPARE(QString::fromStdString(game_->record().substr(from)),
-                     u"Café € 5 ж ok<Escape>"_s);
-        } else {
-            QVERIFY2(result.problem.find("é € ж") != std::string::npos, result.problem.c_str());
-            QCOMPARE(got, QString());
-            QCOMPARE(result.keysTyped, std::size_t(0));
-        }
+        typed(*x11_, *game_, {}); // settles the game
+        QVERIFY2(result.problem.empty(), result.problem.c_str());
+        QCOMPARE(QString::fromStdString(game_->record().substr(from)), u"Café € 5 ж ok<Escape>"_s);
         nothingHeld();
     }
 
@@ -275,9 +271,13 @@ private slots:
     void moreCharactersThanSpareKeys() {
         QFETCH(QStringList, options);
         ready();
-        PeerProcess game(UO, "Stand-in game", options);
-        QVERIFY2(game.started(), game.error().c_str());
-        QVERIFY(focus(*x11_, game));
+        std::optional<PeerProcess> own; // where the game needs options of its own
+        if (!options.isEmpty()) {
+            own.emplace(UO, "Stand-in game", options);
+            QVERIFY2(own->started(), own->error().c_str());
+            QVERIFY(focus(*x11_, *own));
+        }
+        const PeerProcess& game = own ? *own : *game_;
         x11_->releaseKeyboard();
         // Twice as many distinct characters as spare keys, each coming back later in the line.
         std::u32string distinct;

@@ -246,15 +246,38 @@ bool X11Keyboard::changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>&
     changes.changed = XkbKeySymsMask;
     changes.first_key_sym = static_cast<KeyCode>(first);
     changes.num_key_syms = static_cast<unsigned char>(last - first + 1);
-    // A server may refuse the change (XWayland's keyboards follow the compositor's keymap):
-    // its keys would then type something else, so the caller must know.
-    X11ErrorTrap trap(connection_.display());
-    XkbChangeMap(connection_.display(), xkb, &changes);
     stale_ = true;
-    if (trap.errors() > 0 || connection_.lost())
+    if (!xkbRefused_) {
+        X11ErrorTrap trap(connection_.display());
+        XkbChangeMap(connection_.display(), xkb, &changes);
+        if (connection_.lost())
+            return false;
+        // XWayland refuses XKB keymap changes on its keyboards, which follow the compositor's
+        // keymap, but takes the core request, which gives the keys the same two levels.
+        xkbRefused_ = trap.errors() > 0;
+    }
+    if (xkbRefused_ && !changeCoreMapping(keys))
         return false;
     recordBindings(keys);
     return true;
+}
+
+bool X11Keyboard::changeCoreMapping(std::vector<std::pair<Keycode, Keysym>> keys) {
+    Display* display = connection_.display();
+    std::sort(keys.begin(), keys.end());
+    X11ErrorTrap trap(display);
+    // One request per run of neighbouring keycodes: a core request sets every key in its range.
+    for (std::size_t from = 0; from < keys.size();) {
+        std::size_t to = from + 1;
+        while (to < keys.size() && keys[to].first == keys[to - 1].first + 1)
+            ++to;
+        std::vector<KeySym> syms;
+        for (std::size_t k = from; k < to; ++k)
+            syms.insert(syms.end(), 2, keys[k].second == NoKeysym ? NoSymbol : keys[k].second);
+        XChangeKeyboardMapping(display, keys[from].first, 2, syms.data(), int(to - from));
+        from = to;
+    }
+    return trap.errors() == 0 && !connection_.lost();
 }
 
 void X11Keyboard::recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys) {
@@ -334,6 +357,7 @@ void X11Keyboard::unbindSpareKeys() {
 void X11Keyboard::forget() {
     recorded_.clear();
     owner_ = None;
+    xkbRefused_ = false;
     desc_.reset();
     stale_ = true;
     group_ = -1;

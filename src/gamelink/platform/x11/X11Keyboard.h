@@ -46,6 +46,8 @@ private:
     // server.
     void unbindSpareKeys();
     bool changeSpareKeys(const std::vector<std::pair<Keycode, Keysym>>& keys);
+    // The same through the core protocol, for servers that refuse the XKB request.
+    bool changeCoreMapping(std::vector<std::pair<Keycode, Keysym>> keys);
     // Keeps the root window's record of what this program has bound in step: a later start
     // repairs what a killed program left.
     void recordBindings(const std::vector<std::pair<Keycode, Keysym>>& keys);
@@ -59,6 +61,7 @@ private:
     std::map<Keycode, Keysym> recorded_;
     Window owner_ = None; // exists as long as this connection: proof that the record is live
     std::size_t spareLimit_ = SpareKeys::AllSpareKeys;
+    bool xkbRefused_ = false;
 };
 
 } // namespace jk::platform::x11
