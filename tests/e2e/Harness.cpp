@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSettings>
+#include <optional>
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -153,14 +154,35 @@ bool isAbove(std::uint64_t window) { // exactly once
     return state.data && std::count(state.longs(), state.longs() + state.count, above) == 1;
 }
 
+namespace {
+std::vector<Window> childrenOf(Window window) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(dpy(), window, &root, &parent, &children, &count) && children) {
+        found.assign(children, children + count);
+        XFree(children);
+    }
+    return found;
+}
+} // namespace
+
 std::vector<std::uint64_t> viewableWindowsOf(long long pid) {
     std::vector<std::uint64_t> found;
     if (!dpy()) // no display: the program ends saying so
         return found;
     Quiet quiet;
     const Property clients(DefaultRootWindow(dpy()), "_NET_CLIENT_LIST", XA_WINDOW, 4096);
-    for (unsigned long i = 0; clients.data && i < clients.count; ++i) {
-        const Window w = clients.longs()[i];
+    std::vector<Window> windows;
+    for (unsigned long i = 0; clients.data && i < clients.count; ++i)
+        windows.push_back(clients.longs()[i]);
+    if (!clients.data) // no list (weston): the top-level windows and those in their frames
+        for (const Window top : childrenOf(DefaultRootWindow(dpy()))) {
+            windows.push_back(top);
+            for (const Window inner : childrenOf(top))
+                windows.push_back(inner);
+        }
+    for (const Window w : windows) {
         const Property owner(w, "_NET_WM_PID", XA_CARDINAL, 1);
         XWindowAttributes attributes{};
         if (owner.count == 1 && long(*owner.longs()) == pid &&
@@ -206,28 +228,47 @@ void movePointer(std::uint64_t window, int x, int y) {
     XTestFakeMotionEvent(dpy(), -1, rootX, rootY, CurrentTime);
 }
 
-void clickThroughCompositor(std::uint64_t window) {
+namespace {
+// The centre of a window, on the root, once the compositor has taken it on (WM_STATE): before
+// that its place is the one it asked for, not where it is shown.
+std::optional<QPoint> placedCentre(std::uint64_t window) {
     Quiet quiet;
     XWindowAttributes attributes{};
     int rootX = 0, rootY = 0;
     Window child = 0;
-    if (!XGetWindowAttributes(dpy(), Window(window), &attributes) ||
+    if (!Property(window, "WM_STATE", AnyPropertyType, 2).data ||
+        !XGetWindowAttributes(dpy(), Window(window), &attributes) ||
+        attributes.map_state != IsViewable ||
         !XTranslateCoordinates(dpy(), Window(window), DefaultRootWindow(dpy()),
                                attributes.width / 2, attributes.height / 2, &rootX, &rootY, &child))
-        return;
-    // weston's output fills its window at the outer display's origin, at scale 1.
+        return std::nullopt;
+    return QPoint(rootX, rootY);
+}
+} // namespace
+
+bool focusThroughCompositor(std::uint64_t window) {
     Display* outer = XOpenDisplay(qgetenv("JK_OUTER_DISPLAY").constData());
     if (outer == nullptr)
-        return;
-    // weston picks the surface under the pointer when the pointer enters it: a window mapped
-    // under a pointer standing still would not get the click. The corner is clear of windows.
-    XTestFakeMotionEvent(outer, -1, 1020, 760, CurrentTime);
-    XSync(outer, False);
-    XTestFakeMotionEvent(outer, -1, rootX, rootY, CurrentTime);
-    XTestFakeButtonEvent(outer, 1, True, CurrentTime);
-    XTestFakeButtonEvent(outer, 1, False, CurrentTime);
-    XSync(outer, False);
+        return false;
+    bool focused = false;
+    // A click may come before weston shows the window where X says it is: click again.
+    for (int attempt = 0; attempt < 10 && !focused; ++attempt) {
+        std::optional<QPoint> at;
+        if (!waitUntil([&] { return (at = placedCentre(window)).has_value(); }))
+            break;
+        // weston takes the pointer's place when it enters weston's window, and picks the
+        // surface under it when it moves: from outside that window (1024x768 at the origin).
+        XTestFakeMotionEvent(outer, -1, 1200, 1000, CurrentTime);
+        XSync(outer, False);
+        // weston's output fills its window at the outer display's origin, at scale 1.
+        XTestFakeMotionEvent(outer, -1, at->x(), at->y(), CurrentTime);
+        XTestFakeButtonEvent(outer, 1, True, CurrentTime);
+        XTestFakeButtonEvent(outer, 1, False, CurrentTime);
+        XSync(outer, False);
+        focused = waitUntil([&] { return desktop().hasFocus(window); }, std::chrono::seconds(1));
+    }
     XCloseDisplay(outer);
+    return focused;
 }
 
 void clickHere() {

@@ -63,9 +63,9 @@ std::string textProperty(std::uint64_t window, const char* name); // "<none>" if
 void closeWindow(std::uint64_t window);                           // as the frame's close button
 void movePointer(std::uint64_t window, int x, int y);             // client-area pixels
 void clickHere();
-// Under with-weston.sh: a click in the window's middle through weston's own seat, which gives
-// it the focus (weston ignores X clients' requests to move it).
-void clickThroughCompositor(std::uint64_t window);
+// Under with-weston.sh: clicks in the window's middle through weston's own seat until it has
+// the focus (weston ignores X clients' requests to move it). False if it never came.
+bool focusThroughCompositor(std::uint64_t window);
 // Where a player clicks a control that the window's table places: its middle, or a check
 // box's box at its left end; client-area pixels.
 QPoint clickPoint(const controls::Window& table, const char* name, int index = -1);

@@ -44,9 +44,8 @@ QString typed(jk::platform::Platform& platform, const PeerProcess& game, const K
 
 bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
     if (qEnvironmentVariableIsSet("JK_OUTER_DISPLAY"))
-        clickThroughCompositor(game.window());
-    else
-        platform.activate(game.window());
+        return focusThroughCompositor(game.window()) && platform.hasFocus(game.window());
+    platform.activate(game.window());
     return waitUntil([&] { return platform.hasFocus(game.window()); });
 }
 
