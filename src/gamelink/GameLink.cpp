@@ -171,6 +171,8 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
         waiting_.push_back({line, classes, modeKeys, hotkey});
         return;
     }
+    QElapsedTimer since; // the stages' times, for a report of a slow line
+    since.start();
     const std::string unavailable = platform_.unavailableReason();
     if (!unavailable.empty()) {
         qCInfo(lcGameLink).noquote()
@@ -185,7 +187,10 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
         if (game == 0)
             return;
     }
+    qCDebug(lcGameLink, "Window 0x%llx found in %lld ms", static_cast<unsigned long long>(game),
+            static_cast<long long>(since.elapsed()));
     platform_.activate(game);
+    qCDebug(lcGameLink, "Asked to the front at %lld ms", static_cast<long long>(since.elapsed()));
     PauseBriefly();
     QCoreApplication::processEvents();
     if (stopping_)
@@ -199,9 +204,12 @@ void GameLink::DeliverLine(const QString& line, const QStringList& classes, int 
         warn_(gamelink_text::NotFronted);
         return;
     }
+    qCDebug(lcGameLink, "The focus is the game's at %lld ms",
+            static_cast<long long>(since.elapsed()));
     if (hotkey && !keysReleased(*hotkey))
         return;
     typeInto(game, ParseKeyString(line), modeKeys);
+    qCDebug(lcGameLink, "Line ended at %lld ms", static_cast<long long>(since.elapsed()));
     deliverWaiting();
 }
 
