@@ -321,6 +321,40 @@ private slots:
         QVERIFY(!keyGrabbed("1") && !keyGrabbed("2"));
     }
 
+    // A game of a class not on the list: the player links it from the "No instance" box with
+    // a click on it, and the line goes there; the class is stored for the next start.
+    void linksGameByClick() {
+        if (gameUnderWine() && !programUnderWine())
+            QSKIP("the game is linked by its .exe's name already");
+        Session session({"--class", "cuo"});
+        auto& game = session.game;
+        auto& program = session.program;
+        QVERIFY(session.start(1));
+        const auto box = [&] {
+            return viewableWindowOf(program.pid(), "Jeerkit", true);
+        };
+        click(program, program.window(), 1, "Command2", 0);
+        QVERIFY(waitUntil([&] { return box() != 0; }));
+        const std::uint64_t noInstance = box();
+        QVERIFY(waitUntil([&] { return program.hasFocus(noInstance); }));
+        program.type("%l"); // "Link game window…"
+        QVERIFY(waitUntil([&] { return box() != 0 && box() != noInstance; }));
+        const std::uint64_t waiting = box(); // for the click
+        QVERIFY(roundTrip(waiting));
+        program.clickClient(game.xWindow(), 200, 100);
+        QVERIFY(waitUntil([&] { return box() != 0 && box() != waiting; }));
+        // The window manager has given the game the focus for the click, which Wine does not
+        // keep from the X server as Windows does from the game: the player clicks on the box.
+        if (programUnderWine())
+            program.activate(box());
+        const std::size_t from = game.recordSize();
+        QVERIFY(closeBox(program)); // "Link the window … ?": Yes, its default
+        const std::string line = game.waitForText(from, "Bob!\n", 20s);
+        QVERIFY2(line == "Hail [friend] Bob!\n", line.c_str());
+        QCOMPARE(program.close(), 0);
+        QCOMPARE(program.saved(layout::Settings, layout::GameWindowClasses), u"cuo"_s);
+    }
+
     // The table through hotkeys into the game the player has focused: no activation, no pause.
     // On a desktop that refuses to bring windows to the front (weston) it is the only road.
     void tableByHotkeys() {

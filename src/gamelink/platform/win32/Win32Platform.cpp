@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace jk::platform {
@@ -250,6 +251,60 @@ private:
     std::vector<int> pressed_;
 };
 
+// The first left press and Escape, seen by low-level hooks of this thread while it exists.
+class PickWatch {
+public:
+    PickWatch()
+        : mouse_(SetWindowsHookExW(WH_MOUSE_LL, &PickWatch::onMouse, GetModuleHandleW(nullptr), 0))
+        , keys_(
+              SetWindowsHookExW(WH_KEYBOARD_LL, &PickWatch::onKey, GetModuleHandleW(nullptr), 0)) {
+        active_ = this;
+    }
+    ~PickWatch() {
+        active_ = nullptr;
+        if (mouse_ != nullptr)
+            UnhookWindowsHookEx(mouse_);
+        if (keys_ != nullptr)
+            UnhookWindowsHookEx(keys_);
+    }
+    PickWatch(const PickWatch&) = delete;
+    PickWatch& operator=(const PickWatch&) = delete;
+
+    bool hooked() const { return mouse_ != nullptr && keys_ != nullptr; }
+    std::optional<POINT> click() const { return click_; }
+    bool released() const { return released_; }
+    bool escape() const { return escape_; }
+
+private:
+    static LRESULT CALLBACK onMouse(int code, WPARAM message, LPARAM data) {
+        PickWatch* self = active_;
+        if (code == HC_ACTION && self != nullptr) {
+            if (message == WM_LBUTTONDOWN && !self->click_) {
+                self->click_ = reinterpret_cast<const MSLLHOOKSTRUCT*>(data)->pt;
+                return 1; // taken: the window never sees it
+            }
+            if (message == WM_LBUTTONUP && self->click_ && !self->released_) {
+                self->released_ = true;
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, message, data);
+    }
+    static LRESULT CALLBACK onKey(int code, WPARAM message, LPARAM data) {
+        if (code == HC_ACTION && active_ != nullptr && message == WM_KEYDOWN &&
+            reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode == VK_ESCAPE)
+            active_->escape_ = true;
+        return CallNextHookEx(nullptr, code, message, data);
+    }
+
+    static inline thread_local PickWatch* active_ = nullptr;
+    HHOOK mouse_;
+    HHOOK keys_;
+    std::optional<POINT> click_;
+    bool released_ = false;
+    bool escape_ = false;
+};
+
 bool ownWindow(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -330,24 +385,30 @@ public:
     std::vector<int> pressedHotkeys() override { return hotkeys_.pressed(); }
     unsigned keysStillDown(const Hotkey& key) override { return Win32Hotkeys::stillDown(key); }
 
-    // Without a grab the click also reaches the window clicked, which is what a player
-    // clicking on the game expects; the first press after the call picks.
+    // The first press after the call picks. Low-level hooks see every press, however short
+    // (polling the button's state misses a quick click), and keep the click from the window:
+    // it would bring that window to the front over the box that asks about it.
     PickResult pickWindow(const TypingIdle& idle) override {
-        const auto down = [](int key) {
-            return (GetAsyncKeyState(key) & 0x8000) != 0;
-        };
-        bool wasDown = down(VK_LBUTTON);
+        PickWatch watch;
+        if (!watch.hooked())
+            return PickResult::ended(PickResult::End::Failed);
+        ULONGLONG pressedAt = 0;
         for (;;) {
-            if (down(VK_ESCAPE))
+            // The hooks are called while this thread takes its messages.
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+            if (watch.escape())
                 return PickResult::ended(PickResult::End::Cancelled);
-            const bool isDown = down(VK_LBUTTON);
-            POINT at{};
-            if (isDown && !wasDown && GetCursorPos(&at))
-                return describe(GetAncestor(WindowFromPoint(at), GA_ROOT));
-            wasDown = isDown;
+            if (const std::optional<POINT> at = watch.click()) {
+                // Its release is kept from the window too, unless the button stays down.
+                if (pressedAt == 0)
+                    pressedAt = GetTickCount64();
+                if (watch.released() || GetTickCount64() - pressedAt > 1000)
+                    return describe(GetAncestor(WindowFromPoint(*at), GA_ROOT));
+            }
             if (idle && !idle())
                 return PickResult::ended(PickResult::End::Stopped);
-            Sleep(20);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
 
