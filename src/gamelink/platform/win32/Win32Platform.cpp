@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace jk::platform {
@@ -200,11 +201,18 @@ public:
     }
 
     void release(int id) {
+        latched_.erase(id);
         if (keys_.erase(id) > 0)
             UnregisterHotKey(window_, id);
     }
 
-    std::vector<int> pressed() { return std::exchange(pressed_, {}); }
+    std::vector<int> pressed() {
+        std::erase_if(latched_, [this](int id) {
+            const auto key = keys_.find(id);
+            return key == keys_.end() || (GetAsyncKeyState(int(key->second)) & 0x8000) == 0;
+        });
+        return std::exchange(pressed_, {});
+    }
 
     static unsigned stillDown(const Hotkey& key) {
         auto down = [](int vk) {
@@ -238,7 +246,10 @@ private:
     static LRESULT CALLBACK onMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
         if (message == WM_HOTKEY) {
             auto* self = reinterpret_cast<Win32Hotkeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-            if (self != nullptr)
+            // Wine (and Windows before 7) ignores MOD_NOREPEAT and sends one for every
+            // auto-repeat: a key not seen let go of since its last one is still the same press.
+            // The queued ones come before the looks in pressed(), which run on a timer.
+            if (self != nullptr && self->latched_.insert(static_cast<int>(w)).second)
                 self->pressed_.push_back(static_cast<int>(w));
             return 0;
         }
@@ -248,6 +259,7 @@ private:
     HWND window_ = nullptr;
     std::map<int, UINT> keys_;
     std::vector<int> pressed_;
+    std::set<int> latched_; // fired, and their keys not yet seen up
 };
 
 bool ownWindow(HWND window) {
