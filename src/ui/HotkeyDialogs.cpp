@@ -50,9 +50,12 @@ void editHotkey(QWidget* parent, Hotkeys& hotkeys, int action) {
     QDialog dialog(parent);
     dialog.setWindowTitle(Title);
     auto* layout = new QVBoxLayout(&dialog);
+    // A key another program holds goes to that program, not here.
     auto* label = new QLabel(QStringLiteral("Press the key for \"%1\", with Ctrl, Alt, Shift or "
                                             "the Windows key if you like. It works in every "
-                                            "window, the game's included.")
+                                            "window, the game's included. A key that shows "
+                                            "nothing is held by another program: choose "
+                                            "another.")
                                  .arg(Hotkeys::actionName(action)),
                              &dialog);
     label->setWordWrap(true);

@@ -14,7 +14,16 @@ Q_LOGGING_CATEGORY(lcHotkeys, "jk.hotkeys", QtWarningMsg)
 
 namespace {
 constexpr int PollMs = 5;
+
+// A character, Shift or not, and Escape, Tab, Backspace and Enter are keys the lines type
+// themselves: held as a hotkey, such a key would be taken from the game when a line types it,
+// and fire the hotkey instead, again and again if that line types it too.
+bool typedByLines(const platform::Hotkey& key) {
+    using H = platform::Hotkey;
+    return (key.modifiers & (H::WithControl | H::WithAlt | H::WithSuper)) == 0 &&
+           key.key <= std::uint32_t(Qt::Key_Enter);
 }
+} // namespace
 
 Hotkeys::Hotkeys(UiContext& ui, StepSet stepSet, QObject* parent)
     : QObject(parent)
@@ -91,6 +100,11 @@ void Hotkeys::load() {
             parse(ui_.store.read(layout::Settings, layout::hotkey(a), QString()));
         if (!key)
             continue;
+        if (typedByLines(*toHotkey(*key))) {
+            qCWarning(lcHotkeys).noquote() << "The hotkey" << text(*key) << "of" << actionName(a)
+                                           << "is typed by the lines themselves; ignored.";
+            continue;
+        }
         keys_[std::size_t(a)] = *key;
         if (const std::string why = grab(a); !why.empty()) {
             qCWarning(lcHotkeys).noquote() << "The hotkey" << text(*key) << "of" << actionName(a)
@@ -109,6 +123,10 @@ QString Hotkeys::set(int action, const QKeySequence& key) {
     if (!key.isEmpty()) {
         if (!toHotkey(key))
             return QStringLiteral("%1 is not a key that can be used.").arg(text(key));
+        if (typedByLines(*toHotkey(key)))
+            return QStringLiteral("%1 is typed by the lines themselves: add Ctrl, Alt or the "
+                                  "Windows key.")
+                .arg(text(key));
         for (int a = 0; a < layout::HotkeyActions; ++a)
             if (a != action && keys_[std::size_t(a)] == key)
                 return QStringLiteral("%1 is already the key of %2.").arg(text(key), actionName(a));

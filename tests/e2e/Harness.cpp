@@ -437,6 +437,10 @@ bool ProgramProcess::start(const QString& title) {
                 reg += quoted(key) + u'=' + quoted(ini.value(key).toString()) + "\r\n";
             ini.endGroup();
         }
+        // Wine keeps the QT_ variables from Windows programs; those of the user's environment
+        // in the registry they see. Without a console the log would go to the debugger.
+        reg += "\r\n[HKEY_CURRENT_USER\\Environment]\r\n\"QT_FORCE_STDERR_LOGGING\"=\"1\"\r\n";
+        reg += "\"QT_LOGGING_RULES\"=" + quoted(env.value("QT_LOGGING_RULES")) + "\r\n";
         QFile file(configHome_ + "/seed.reg");
         if (!file.open(QIODevice::WriteOnly) || file.write("\xFF\xFE") != 2 ||
             file.write(reinterpret_cast<const char*>(reg.utf16()), reg.size() * 2) < 0)
@@ -479,9 +483,21 @@ bool grabCtrlAlt(Display* d, const char* keysym, unsigned locks) {
     XSetErrorHandler(previous);
     return grabError == 0;
 }
+
+// client.exe --hotkey: whether it got Control+Alt+key, which it keeps until its input ends.
+bool registerUnderWine(QProcess& holder, const char* keysym) {
+    holder.start(JK_WINE64_EXE, {JK_PEER_WIN32_EXE, "--hotkey", keysym});
+    return holder.waitForReadyRead(60000) && holder.readLine() == "held\n";
+}
 } // namespace
 
 bool keyGrabbed(const char* keysym) {
+    if (programUnderWine()) {
+        QProcess probe;
+        const bool held = registerUnderWine(probe, keysym);
+        probe.closeWriteChannel(), probe.waitForFinished(60000);
+        return !held;
+    }
     bool any = false;
     for (const unsigned locks : {0U, unsigned(LockMask)}) {
         if (!grabCtrlAlt(dpy(), keysym, locks)) {
@@ -506,12 +522,15 @@ void setRepeat(unsigned delay, unsigned interval) {
 }
 
 ForeignGrab::ForeignGrab(const char* keysym)
-    : display_(XOpenDisplay(nullptr))
-    , held_(display_ != nullptr && grabCtrlAlt(static_cast<Display*>(display_), keysym, 0)) {}
+    : display_(programUnderWine() ? nullptr : XOpenDisplay(nullptr))
+    , held_(programUnderWine()
+                ? registerUnderWine(holder_, keysym)
+                : display_ != nullptr && grabCtrlAlt(static_cast<Display*>(display_), keysym, 0)) {}
 
 ForeignGrab::~ForeignGrab() {
     if (display_ != nullptr)
         XCloseDisplay(static_cast<Display*>(display_));
+    holder_.closeWriteChannel(), holder_.waitForFinished(60000);
 }
 
 platform::Platform& desktop() {

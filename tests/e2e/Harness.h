@@ -77,14 +77,17 @@ bool roundTrip(std::uint64_t window);
 // before it has been handled.
 void queueEscape(std::uint64_t window);
 
-// Whether some client holds a passive grab of Control+Alt+key (a keysym name), with Caps Lock
-// off or on: a grab of it from here is refused then.
+// Whether some client holds a passive grab of Control+Alt+key (a keysym name, a digit or a
+// capital letter), with Caps Lock off or on: a grab of it from here is refused then. Under Wine
+// (programUnderWine()) a key is Wine's own and the X server never sees it: whether some program
+// of the prefix holds it through RegisterHotKey.
 bool keyGrabbed(const char* keysym);
 // Presses or lets go of a key (a keysym name) through XTest, as the player's fingers do.
 void fakeKey(const char* keysym, bool down);
 // How soon and how often a held key repeats (ms).
 void setRepeat(unsigned delay, unsigned interval);
-// Another X client that holds Control+Alt+key grabbed while it lives.
+// Another X client that holds Control+Alt+key grabbed while it lives; under Wine another
+// Win32 program of the prefix that holds it registered.
 class ForeignGrab {
 public:
     explicit ForeignGrab(const char* keysym);
@@ -94,7 +97,8 @@ public:
     bool held() const { return held_; }
 
 private:
-    void* display_;
+    void* display_ = nullptr;
+    QProcess holder_;
     bool held_;
 };
 

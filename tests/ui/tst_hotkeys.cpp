@@ -23,6 +23,8 @@ private slots:
         QTest::newRow("two chords") << "Ctrl+A, Ctrl+B" << std::optional<H>();
         QTest::newRow("a modifier alone") << "Shift" << std::optional<H>();
         QTest::newRow("held elsewhere") << "Ctrl+F12" << std::optional<H>();
+        QTest::newRow("typed by the lines") << "Shift+H" << std::optional<H>();
+        QTest::newRow("Enter") << "Return" << std::optional<H>();
     }
     void readAtStart() {
         QFETCH(QString, stored);
@@ -53,6 +55,8 @@ private slots:
                  u"Alt+X cannot be used: Another program already holds this key."_s);
         QCOMPARE(hotkeys.set(layout::HotkeyNextSet, QKeySequence("Ctrl+2")),
                  u"Ctrl+2 is already the key of Curse !."_s);
+        QCOMPARE(hotkeys.set(layout::HotkeyNextSet, QKeySequence("Shift+H")),
+                 u"Shift+H is typed by the lines themselves: add Ctrl, Alt or the Windows key."_s);
         QVERIFY(run.platform.grabs.at(layout::HotkeyNextSet) ==
                 H({H::WithControl, Qt::Key_PageDown}));
         QCOMPARE(hotkeys.set(layout::HotkeyCurse, QKeySequence()), QString());

@@ -7,8 +7,8 @@
  *                 the name of this executable, whatever the class.
  *   --title TEXT  window title (default "Ultima Online")
  *   --out FILE    the record: every character the window receives (WM_CHAR, surrogate pairs
- *                 joined) as UTF-8, Enter as a newline, Escape as "<Escape>". A character that arrives while this
- *                 window is not the foreground window is preceded by "<Background>", so that a
+ *                 joined) as UTF-8, Enter as a newline, Escape as "<Escape>". A character that
+ * arrives while this window is not the foreground window is preceded by "<Background>", so that a
  *                 test comparing the record sees a missing activation. Written through after
  *                 every character.
  *   --ready FILE  written once the window is shown and is the foreground window (or, if it does
@@ -20,6 +20,14 @@
  *                 starting ": ", "! " or "; " switches the chat mode, and Enter records
  *                 "[mode]text\n".
  *
+ *   --hotkey K    no window, no game: another program holding Control+Alt+K (K a digit or a
+ *                 capital letter) through RegisterHotKey. Says "held" or "taken" (someone else
+ *                 has it) on standard output, keeps it until standard input ends, then lets
+ *                 it go and exits (0 held, 3 taken).
+ *
+ * A key pressed with Control or Alt held (the game would take it as a command, and it may
+ * type nothing) is recorded as "<C-vk>", "<A-vk>" or "<C-A-vk>", its virtual key in hex,
+ * whatever characters it types (the tests' layouts have no AltGr).
  * A FILE starting with "/" is a Unix path under Wine (drive Z:). Exit code 2 on bad arguments,
  * 1 when a file cannot be written. Ends when its window is closed (WM_CLOSE) or on Ctrl+C/kill.
  */
@@ -117,6 +125,17 @@ static void onChar(WPARAM c) {
     }
 }
 
+/* A key pressed with Control or Alt held, the modifiers themselves aside. */
+static void onKeyDown(WPARAM vk) {
+    const BOOL control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    char text[24];
+    if ((!control && !alt) || (vk >= VK_SHIFT && vk <= VK_MENU) ||
+        (vk >= VK_LSHIFT && vk <= VK_RMENU))
+        return;
+    wsprintfA(text, "<%s%s%lx>", control ? "C-" : "", alt ? "A-" : "", (unsigned long)vk);
+    writeText(text);
+}
+
 /* Once per frame, after its messages: the chat mode is taken from what the line starts with. */
 static void readChatLine(void) {
     static const char* const prefixes[3] = {": emote", "! yell", "; whisper"};
@@ -155,11 +174,30 @@ static void announceWhenForeground(HWND window) {
         PostQuitMessage(fail("cannot write the ready file"));
 }
 
+static int holdHotkey(const wchar_t* key) {
+    const BOOL held = RegisterHotKey(NULL, 1, MOD_CONTROL | MOD_ALT, key[0]);
+    DWORD size = 0;
+    char byte = 0;
+    if (!held && GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED)
+        return fail("cannot register the hotkey");
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), held ? "held\n" : "taken\n", held ? 5 : 6, &size,
+              NULL);
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &size, NULL) && size > 0) {
+    }
+    if (held)
+        UnregisterHotKey(NULL, 1);
+    return held ? 0 : 3;
+}
+
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CHAR:
         onChar(wParam);
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        onKeyDown(wParam);
+        break;
     case WM_ACTIVATE:
     case WM_TIMER:
         announceWhenForeground(window);
@@ -180,8 +218,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t* frames = L"0";
-    const wchar_t* names[5] = {L"--class", L"--title", L"--out", L"--ready", L"--frame-ms"};
-    const wchar_t** values[5] = {&windowClass, &title, &outPath, &readyPath, &frames};
+    const wchar_t* hotkey = NULL;
+    const wchar_t* names[6] = {L"--class", L"--title",    L"--out",
+                               L"--ready", L"--frame-ms", L"--hotkey"};
+    const wchar_t** values[6] = {&windowClass, &title, &outPath, &readyPath, &frames, &hotkey};
     MSG message;
     (void)previous;
     (void)commandLine;
@@ -189,12 +229,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
 
     for (int i = 1; argv != NULL && i < argc; i += 2) {
         int k = 0;
-        while (k < 5 && lstrcmpW(argv[i], names[k]) != 0)
+        while (k < 6 && lstrcmpW(argv[i], names[k]) != 0)
             ++k;
-        if (k == 5 || i + 1 >= argc)
+        if (k == 6 || i + 1 >= argc)
             return 2;
         *values[k] = argv[i + 1];
     }
+    if (hotkey != NULL)
+        return holdHotkey(hotkey);
     frameMs = _wtoi(frames);
     if (outPath != NULL) {
         wchar_t* path = windowsPath(outPath, L"");

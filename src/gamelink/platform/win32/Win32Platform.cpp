@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 namespace jk::platform {
@@ -201,11 +202,24 @@ public:
     }
 
     void release(int id) {
+        latched_.erase(id);
+        seenUp_.erase(id);
         if (keys_.erase(id) > 0)
             UnregisterHotKey(window_, id);
     }
 
-    std::vector<int> pressed() { return std::exchange(pressed_, {}); }
+    std::vector<int> pressed() {
+        for (auto id = latched_.begin(); id != latched_.end();) {
+            const auto key = keys_.find(*id);
+            if (key == keys_.end() || (GetAsyncKeyState(int(key->second)) & 0x8000) == 0) {
+                seenUp_[*id] = GetTickCount();
+                id = latched_.erase(id);
+            } else {
+                ++id;
+            }
+        }
+        return std::exchange(pressed_, {});
+    }
 
     static unsigned stillDown(const Hotkey& key) {
         auto down = [](int vk) {
@@ -240,15 +254,28 @@ private:
         if (message == WM_HOTKEY) {
             auto* self = reinterpret_cast<Win32Hotkeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
             if (self != nullptr)
-                self->pressed_.push_back(static_cast<int>(w));
+                self->fired(static_cast<int>(w));
             return 0;
         }
         return DefWindowProcW(window, message, w, l);
     }
 
+    // Wine ignores MOD_NOREPEAT (as Windows Vista did) and sends one for every auto-repeat:
+    // a key not seen let go of since it last fired is still the same press, and so is one
+    // posted before the key was seen up, still in the queue behind the look.
+    void fired(int id) {
+        const auto up = seenUp_.find(id);
+        const bool queuedBefore =
+            up != seenUp_.end() && LONG(DWORD(GetMessageTime()) - up->second) <= 0;
+        if (!queuedBefore && latched_.insert(id).second)
+            pressed_.push_back(id);
+    }
+
     HWND window_ = nullptr;
     std::map<int, UINT> keys_;
     std::vector<int> pressed_;
+    std::set<int> latched_;       // fired, and their keys not yet seen up
+    std::map<int, DWORD> seenUp_; // when each key was last seen up after firing (ms ticks)
 };
 
 // The first left press and Escape, seen by low-level hooks of this thread while it exists.
