@@ -1,5 +1,7 @@
 #include "gamelink/platform/win32/Win32KeyInput.h"
 
+#include <utility>
+
 #include <array>
 #include <optional>
 
@@ -89,8 +91,9 @@ KeyInputs::VirtualKey KeyInputs::virtualKeyFor(NamedKey key) {
     return {};
 }
 
-KeyInputs::KeyInputs(HKL layout)
+KeyInputs::KeyInputs(HKL layout, std::set<Stroke> taken)
     : layout_(layout)
+    , taken_(std::move(taken))
     , capsLock_((GetKeyState(VK_CAPITAL) & 1) != 0) {}
 
 void KeyInputs::add(const KeyAction& action) {
@@ -114,8 +117,13 @@ void KeyInputs::add(const KeyAction& action) {
         // With Caps Lock on, Shift gives the small letter; combinations keep their keys.
         if (capsLock_ && modifiers == NoModifier && key->code >= 'A' && key->code <= 'Z')
             shiftState ^= Shift;
-        stroke({key->code, false}, static_cast<std::uint8_t>(modifiers | shiftState));
-        return;
+        const auto held = static_cast<std::uint8_t>(modifiers | shiftState);
+        // A hotkey's stroke (AltGr is Control+Alt: "@" on a German layout) would fire the
+        // hotkey; the character goes as Unicode instead.
+        if (!taken_.contains({held, key->code})) {
+            stroke({key->code, false}, held);
+            return;
+        }
     }
     hold(modifiers);
     if (c >= 0x10000) {

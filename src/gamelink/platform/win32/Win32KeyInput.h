@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace jk::platform::win32 {
@@ -19,7 +21,11 @@ namespace jk::platform::win32 {
 // Modifiers stay pressed from one key to the next while they are wanted.
 class KeyInputs {
 public:
-    explicit KeyInputs(HKL layout);
+    // A key with its modifiers (the bits of KeyAction) that must not be pressed: one of the
+    // program's hotkeys, which would take the key instead of the game.
+    using Stroke = std::pair<std::uint8_t, WORD>;
+
+    explicit KeyInputs(HKL layout, std::set<Stroke> taken = {});
 
     void add(const KeyAction& action);
     // The events of the keys added since the last take.
@@ -45,6 +51,7 @@ private:
     static VirtualKey virtualKeyFor(NamedKey key);
 
     HKL layout_;
+    std::set<Stroke> taken_;
     bool capsLock_;
     std::vector<INPUT> inputs_;
     std::uint8_t held_ = 0;

@@ -44,11 +44,13 @@ constexpr milliseconds AlwaysAnswering{15};
 // window's thread, which that thread takes only from inside its message loop.
 class Win32KeySession final : public KeySession {
 public:
-    Win32KeySession(HWND target, const std::vector<KeyAction>& keys)
+    Win32KeySession(HWND target, const std::vector<KeyAction>& keys,
+                    std::set<KeyInputs::Stroke> hotkeys)
         : target_(target)
         , receiver_(target != nullptr ? target : GetForegroundWindow())
         , keys_(keys)
-        , inputs_(GetKeyboardLayout(GetWindowThreadProcessId(receiver_, nullptr))) {}
+        , inputs_(GetKeyboardLayout(GetWindowThreadProcessId(receiver_, nullptr)),
+                  std::move(hotkeys)) {}
 
     std::optional<std::size_t> send(std::size_t from, std::size_t to) override {
         to = std::min(to, keys_.size());
@@ -198,12 +200,27 @@ public:
                        : "Windows refused the key.";
         }
         keys_[id] = vk;
+        // A hotkey with the Windows key never meets the typing, which does not press it.
+        if ((key.modifiers & Hotkey::WithSuper) == 0)
+            strokes_[id] = {static_cast<std::uint8_t>(
+                                ((key.modifiers & Hotkey::WithShift) ? Shift : NoModifier) |
+                                ((key.modifiers & Hotkey::WithControl) ? Control : NoModifier) |
+                                ((key.modifiers & Hotkey::WithAlt) ? Alt : NoModifier)),
+                            static_cast<WORD>(vk)};
         return {};
+    }
+
+    std::set<KeyInputs::Stroke> strokes() const {
+        std::set<KeyInputs::Stroke> all;
+        for (const auto& [id, stroke] : strokes_)
+            all.insert(stroke);
+        return all;
     }
 
     void release(int id) {
         latched_.erase(id);
         seenUp_.erase(id);
+        strokes_.erase(id);
         if (keys_.erase(id) > 0)
             UnregisterHotKey(window_, id);
     }
@@ -273,6 +290,7 @@ private:
 
     HWND window_ = nullptr;
     std::map<int, UINT> keys_;
+    std::map<int, KeyInputs::Stroke> strokes_; // what the typing must not press
     std::vector<int> pressed_;
     std::set<int> latched_;       // fired, and their keys not yet seen up
     std::map<int, DWORD> seenUp_; // when each key was last seen up after firing (ms ticks)
@@ -394,7 +412,8 @@ public:
 
     std::unique_ptr<KeySession> beginLine(WindowId target,
                                           const std::vector<KeyAction>& keys) override {
-        return std::make_unique<Win32KeySession>(target != 0 ? toHandle(target) : nullptr, keys);
+        return std::make_unique<Win32KeySession>(target != 0 ? toHandle(target) : nullptr, keys,
+                                                 hotkeys_.strokes());
     }
 
     void setTopMost(WindowId window, bool onTop) override {
