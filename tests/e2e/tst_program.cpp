@@ -281,6 +281,29 @@ private slots:
         QCOMPARE(program.close(), 0);
     }
 
+    // On a German layout "@" is AltGr+Q, which Windows types as Control+Alt+Q: a hotkey of
+    // that stroke must not take it from the line (nor send its own).
+    void hotkeyLeavesLayoutCharacters() {
+        QCOMPARE(QProcess::execute("setxkbmap", {"de"}), 0); // before Wine reads the layout
+        const auto us = qScopeGuard([] { QProcess::execute("setxkbmap", {"us"}); });
+        Session session;
+        auto& game = session.game;
+        auto& program = session.program;
+        SettingsStore& store = program.store();
+        store.write(layout::Settings, layout::hotkey(1), "Ctrl+Alt+Q");
+        store.write(layout::textSet(1), layout::style(13), "7");
+        store.write(layout::textSet(1), layout::enter(13), "1");
+        store.write(layout::textSet(1), layout::text(13), "a@b");
+        QVERIFY(session.start(1));
+        const std::size_t from = game.recordSize();
+        click(program, program.window(), 1, "Command2", 13);
+        QCOMPARE(QString::fromStdString(game.waitForText(from, "b\n", 20s)), u"a@b\n"_s);
+        click(program, program.window(), 1, "Command2", 6); // after anything the hotkey sent
+        QCOMPARE(QString::fromStdString(game.waitForText(from, "here", 20s)),
+                 u"a@b\nno Enter here"_s);
+        QCOMPARE(program.close(), 0);
+    }
+
     void hotkeysTypeIntoFocusedGame() {
         // Another program has Ctrl+Alt+3. Under Wine the keys are Wine's own, the X server's
         // grabs never see them: the holders and the looks below are Win32 programs.
