@@ -57,7 +57,8 @@ bool focus(jk::platform::Platform& platform, const PeerProcess& game) {
     else
         platform.activate(game.window());
     // The window manager may be seconds behind on a busy machine: it rereads the keyboard on
-    // every keymap change, and each spare key binding notifies it once per keyboard device.
+    // every keymap change, and each spare key binding reaches it as six (one pair per keyboard
+    // device of Xvfb).
     return waitUntil([&] { return platform.hasFocus(game.window()); }, std::chrono::seconds(30));
 }
 
