@@ -96,9 +96,11 @@ private slots:
         SpareKeys spares;
         spares.reconcile(layout);
         std::vector<KeyEvent> events;
-        for (const TypingChunk& chunk : planTyping(text(U"aéb"), layout, spares))
+        std::vector<Keysym> unplaced;
+        for (const TypingChunk& chunk : planTyping(text(U"aéb"), layout, spares, &unplaced))
             events.insert(events.end(), chunk.events.begin(), chunk.events.end());
         QCOMPARE(events, (std::vector<KeyEvent>{{10, true}, {10, false}, {11, true}, {11, false}}));
+        QCOMPARE(unplaced, std::vector<Keysym>{0xE9}); // the line is refused for it
     }
 
     void spareKeysLowestFirstKeptAndReusedOldestFirst() {

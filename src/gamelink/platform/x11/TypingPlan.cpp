@@ -13,9 +13,10 @@ constexpr std::array<HeldBit, 4> PressOrder = {HeldShift, HeldControl, HeldAlt, 
 
 class Planner {
 public:
-    Planner(const KeyboardLayout& layout, SpareKeys& spares)
+    Planner(const KeyboardLayout& layout, SpareKeys& spares, std::vector<Keysym>* unplaced)
         : layout_(layout)
-        , spares_(spares) {
+        , spares_(spares)
+        , unplaced_(unplaced) {
         chunks_.emplace_back();
     }
 
@@ -61,8 +62,11 @@ private:
             chunks_.emplace_back();
             busy_.reset();
             fresh = spares_.bind(wanted.keysym, busy_);
-            if (!fresh)
-                return std::nullopt; // no spare keys at all
+            if (!fresh) { // no spare keys at all
+                if (unplaced_)
+                    unplaced_->push_back(wanted.keysym);
+                return std::nullopt;
+            }
         }
         chunk().bindings.push_back({*fresh, wanted.keysym});
         return useSpare(*fresh);
@@ -122,6 +126,7 @@ private:
 
     const KeyboardLayout& layout_;
     SpareKeys& spares_;
+    std::vector<Keysym>* unplaced_;
     std::vector<TypingChunk> chunks_;
     KeycodeSet busy_; // spare keys this chunk types with
     std::uint8_t held_ = 0;
@@ -130,8 +135,9 @@ private:
 } // namespace
 
 std::vector<TypingChunk> planTyping(const std::vector<KeyAction>& keys,
-                                    const KeyboardLayout& layout, SpareKeys& spares) {
-    Planner planner(layout, spares);
+                                    const KeyboardLayout& layout, SpareKeys& spares,
+                                    std::vector<Keysym>* unplaced) {
+    Planner planner(layout, spares, unplaced);
     for (const KeyAction& k : keys)
         planner.add(k);
     return planner.finish();

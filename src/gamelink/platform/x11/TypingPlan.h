@@ -36,8 +36,10 @@ struct TypingChunk {
 };
 
 // Plans the whole line at once, so that all its bindings are in place before its first key.
-// Records the new bindings in spares.
+// Records the new bindings in spares. Keys that neither the layout nor a spare key can type
+// (there are no spare keys at all) are left out, their keysyms added to unplaced.
 std::vector<TypingChunk> planTyping(const std::vector<KeyAction>& keys,
-                                    const KeyboardLayout& layout, SpareKeys& spares);
+                                    const KeyboardLayout& layout, SpareKeys& spares,
+                                    std::vector<Keysym>* unplaced = nullptr);
 
 } // namespace jk::platform::x11

@@ -46,6 +46,16 @@ void appendUtf8(std::string& out, char32_t c) {
         out += char(0x80U | ((c >> (6 * i)) & 0x3FU));
 }
 
+// The characters the keysyms type, for the player; keysyms of no character are left out.
+std::string charactersOf(const std::vector<Keysym>& keysyms) {
+    std::string characters;
+    for (const Keysym keysym : keysyms) {
+        if (const char32_t c = characterForKeysym(keysym); c != 0)
+            appendUtf8(characters.append(characters.empty() ? "" : " "), c);
+    }
+    return characters;
+}
+
 } // namespace
 
 X11KeySession::X11KeySession(X11Keyboard& keyboard, Window target)
@@ -67,7 +77,14 @@ std::unique_ptr<X11KeySession> X11KeySession::begin(X11Keyboard& keyboard, Windo
     const std::optional<XkbStateRec> state = keyboard.syncLayout();
     if (!state)
         return nullptr;
-    session->chunks_ = planTyping(keys, keyboard.layout_, keyboard.spares_);
+    std::vector<Keysym> unplaced;
+    session->chunks_ = planTyping(keys, keyboard.layout_, keyboard.spares_, &unplaced);
+    // Typed without them, the game would get another line than the player's: none of it goes.
+    if (!unplaced.empty())
+        session->problem_ = "This keyboard has no free key to type characters that are not on "
+                            "its layout, so the line was not typed: " +
+                            charactersOf(unplaced) +
+                            ". Put them on the layout, or send the line without them.";
     for (std::size_t c = 0; c < session->chunks_.size(); ++c) {
         const std::vector<std::size_t>& ends = session->chunks_[c].keyEnds;
         for (std::size_t k = 0; k < ends.size(); ++k)
@@ -102,6 +119,8 @@ void X11KeySession::sendEvents(const TypingChunk& chunk, std::size_t endEvent) {
 }
 
 std::optional<std::size_t> X11KeySession::send(std::size_t from, std::size_t to) {
+    if (!problem_.empty())
+        return std::nullopt;
     for (std::size_t k = from; k < to && k < places_.size(); ++k) {
         const Place& place = places_[k];
         if (place.chunk != chunk_ || !bound_) {
@@ -141,11 +160,10 @@ std::optional<std::size_t> X11KeySession::send(std::size_t from, std::size_t to)
 }
 
 void X11KeySession::refused(const std::vector<Binding>& bindings) {
-    std::string characters;
-    for (const Binding& b : bindings) {
-        if (const char32_t c = characterForKeysym(b.keysym); c != 0)
-            appendUtf8(characters.append(characters.empty() ? "" : " "), c);
-    }
+    std::vector<Keysym> keysyms;
+    for (const Binding& b : bindings)
+        keysyms.push_back(b.keysym);
+    const std::string characters = charactersOf(keysyms);
     problem_ = "This X server refused the keys for characters that are not on the keyboard "
                "layout, so the line was not typed on: " +
                characters + ". Put them on the layout, or send the line without them.";
