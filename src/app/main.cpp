@@ -144,6 +144,11 @@ int main(int argc, char* argv[]) {
     const bool endedEarly = form.modes().closeIfAsked();
     if (!endedEarly && !form.modes().handedOver())
         form.modes().showMain();
+    // A key another program took since the last run does nothing: the player hears of it.
+    if (const QStringList lost = hotkeys.notTaken(); !lost.isEmpty() && !endedEarly)
+        prompts.tell(QStringLiteral("These hotkeys could not be taken and do nothing this "
+                                    "time:\n\n%1\n\nChoose other keys with About → Hotkeys…")
+                         .arg(lost.join(u'\n')));
 
     QObject::connect(&instance, &jk::SingleInstance::activationRequested, &form, [&form] {
         if (QWidget* shown = form.modes().active()) {

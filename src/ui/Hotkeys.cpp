@@ -103,12 +103,16 @@ void Hotkeys::load() {
         if (typedByLines(*toHotkey(*key))) {
             qCWarning(lcHotkeys).noquote() << "The hotkey" << text(*key) << "of" << actionName(a)
                                            << "is typed by the lines themselves; ignored.";
+            notTaken_ << QStringLiteral("%1 of %2: the lines type this key themselves.")
+                             .arg(text(*key), actionName(a));
             continue;
         }
         keys_[std::size_t(a)] = *key;
         if (const std::string why = grab(a); !why.empty()) {
             qCWarning(lcHotkeys).noquote() << "The hotkey" << text(*key) << "of" << actionName(a)
                                            << "is not taken:" << why.c_str();
+            notTaken_ << QStringLiteral("%1 of %2: %3")
+                             .arg(text(*key), actionName(a), QString::fromStdString(why));
             keys_[std::size_t(a)] = QKeySequence();
         }
     }

@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -33,6 +34,8 @@ public:
     // Takes every action's key from the store. A value that cannot be read, or a key another
     // program holds, is logged and left out; the program starts regardless.
     void load();
+    // The keys load() could not take, a sentence each ("Ctrl+Alt+3 of Button 2: ...").
+    QStringList notTaken() const { return notTaken_; }
     // Empty when the desktop has keys that work in every window; otherwise why not.
     QString unavailableReason() const;
     // The action's key; empty if none.
@@ -61,6 +64,7 @@ private:
     StepSet stepSet_;
     std::array<QKeySequence, layout::HotkeyActions> keys_;
     bool suspended_ = false;
+    QStringList notTaken_;
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer poll_; // where the desktop gives nothing to wait on
 };

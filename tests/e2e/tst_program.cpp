@@ -316,6 +316,8 @@ private slots:
         store.write(layout::Settings, layout::hotkey(1), "Ctrl+Alt+3");
         store.write(layout::Settings, layout::hotkey(layout::HotkeyCurse), "Ctrl+Alt+2");
         QVERIFY(session.start(1));
+        // The key the other program holds is named in a box that leaves the focus alone.
+        QVERIFY(waitUntil([&] { return viewableWindowOf(program.pid(), "Jeerkit", true) != 0; }));
         setRepeat(200, 30); // the server's own: this server's alone
         QVERIFY(waitUntil([] { return keyGrabbed("1") && keyGrabbed("2"); }));
         program.activate(game.xWindow());
