@@ -83,6 +83,23 @@ bool focusGame(platform::Platform& desktop, const e2e::PeerProcess& game) {
     return desktop.hasFocus(game.window());
 }
 
+// The harness puts the stand-in game and the program under Wine while this is set.
+struct UnderWine {
+    explicit UnderWine(bool on) { qputenv("JK_WINE", on ? "all" : ""); }
+    ~UnderWine() { qunsetenv("JK_WINE"); }
+    UnderWine(const UnderWine&) = delete;
+    UnderWine& operator=(const UnderWine&) = delete;
+};
+
+// A Wine row where Wine cannot run says why.
+bool skippedWithoutWine(Row& row) {
+    if (e2e::wineUnavailableReason().empty())
+        return false;
+    row.note =
+        QStringLiteral("skipped: %1").arg(QString::fromStdString(e2e::wineUnavailableReason()));
+    return true;
+}
+
 QString correctness(int wrong, int runs) {
     return wrong == 0 ? QStringLiteral("exact %1/%1").arg(runs)
                       : QStringLiteral("%1 of %2 runs wrong").arg(wrong).arg(runs);
@@ -195,16 +212,9 @@ Row clickToLastKey(int repeats, int frameMs, int style, int length, bool wine) {
             {},
             goal,
             {}};
-    if (wine && !e2e::wineUnavailableReason().empty()) {
-        row.note =
-            QStringLiteral("skipped: %1").arg(QString::fromStdString(e2e::wineUnavailableReason()));
+    if (wine && skippedWithoutWine(row))
         return row;
-    }
-    // The harness puts the stand-in game and the program under Wine while this is set.
-    struct UnderWine {
-        explicit UnderWine(bool on) { qputenv("JK_WINE", on ? "all" : ""); }
-        ~UnderWine() { qunsetenv("JK_WINE"); }
-    } underWine(wine);
+    const UnderWine underWine(wine);
     QStringList options;
     if (frameMs > 0)
         options = {"--frame-ms", QString::number(frameMs)};
@@ -270,15 +280,9 @@ Row hotkeyToLastKey(int repeats, bool wine) {
             {},
             wine ? QStringLiteral("≤ 1.5 × native") : QStringLiteral("≤ 15 ms"),
             {}};
-    if (wine && !e2e::wineUnavailableReason().empty()) {
-        row.note =
-            QStringLiteral("skipped: %1").arg(QString::fromStdString(e2e::wineUnavailableReason()));
+    if (wine && skippedWithoutWine(row))
         return row;
-    }
-    struct UnderWine {
-        explicit UnderWine(bool on) { qputenv("JK_WINE", on ? "all" : ""); }
-        ~UnderWine() { qunsetenv("JK_WINE"); }
-    } underWine(wine);
+    const UnderWine underWine(wine);
     e2e::PeerProcess game;
     e2e::ProgramProcess program;
     const QString text = asciiText(76, 7);
