@@ -14,6 +14,9 @@
 #include <QEventLoop>
 #include <QLoggingCategory>
 
+#include <algorithm>
+#include <map>
+
 namespace jk {
 
 // Below warnings, off unless asked for: QT_LOGGING_RULES="jk.*=true".
@@ -35,6 +38,33 @@ constexpr int FocusPollMs = 10;
 // How long a hotkey's keys may stay down before its line is dropped, and how often to look.
 constexpr int ReleaseWaitMs = 1000;
 constexpr int ReleasePollMs = 3;
+
+// The key and modifiers that a key of a line presses, numbered as hotkeys are.
+platform::Hotkey strokeOf(const platform::KeyAction& k) {
+    using platform::NamedKey;
+    std::uint32_t key = k.character;
+    if ((key >= 'a' && key <= 'z') || (key >= 0xE0 && key <= 0xFE && key != 0xF7))
+        key -= 0x20; // a letter's key is its capital
+    if (k.key >= NamedKey::F1)
+        key = 0x01000030 + unsigned(k.key) - unsigned(NamedKey::F1);
+    else if (k.key != NamedKey::None) {
+        static const std::map<NamedKey, std::uint32_t> named = {
+            {NamedKey::Escape, 0x01000000},     {NamedKey::Tab, 0x01000001},
+            {NamedKey::Backspace, 0x01000003},  {NamedKey::Enter, 0x01000004},
+            {NamedKey::Insert, 0x01000006},     {NamedKey::Delete, 0x01000007},
+            {NamedKey::Break, 0x01000008},      {NamedKey::PrintScreen, 0x01000009},
+            {NamedKey::Home, 0x01000010},       {NamedKey::End, 0x01000011},
+            {NamedKey::Left, 0x01000012},       {NamedKey::Up, 0x01000013},
+            {NamedKey::Right, 0x01000014},      {NamedKey::Down, 0x01000015},
+            {NamedKey::PageUp, 0x01000016},     {NamedKey::PageDown, 0x01000017},
+            {NamedKey::CapsLock, 0x01000024},   {NamedKey::NumLock, 0x01000025},
+            {NamedKey::ScrollLock, 0x01000026}, {NamedKey::Help, 0x01000058}};
+        const auto found = named.find(k.key);
+        key = found == named.end() ? 0 : found->second;
+    }
+    // The bits of Shift, Control and Alt are the same in both.
+    return {unsigned(k.modifiers), key};
+}
 
 // Waits up to ms with the program's events handled meanwhile.
 void waitLive(int ms) {
@@ -120,6 +150,11 @@ void GameLink::DeliverByKey(const QString& line, const QStringList& classes, int
                             const platform::Hotkey& hotkey) {
     if (stopping_)
         return;
+    // Sent on, it would type the same keys again, and fire again, without end.
+    if (pressedByOwnLine(hotkey)) {
+        qCInfo(lcGameLink, "A hotkey pressed by the line's own keys was ignored");
+        return;
+    }
     if (typing_) {
         waiting_.push_back({line, classes, modeKeys, hotkey});
         return;
@@ -228,6 +263,9 @@ void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction
     if (modeKeys > 0 && keys.size() > std::size_t(modeKeys))
         keys.insert(keys.begin() + modeKeys,
                     platform::KeyAction::named(platform::NamedKey::GameReads));
+    ownStrokes_.clear();
+    for (const platform::KeyAction& k : keys)
+        ownStrokes_.push_back(strokeOf(k));
     typing_ = true;
     idle_.stop(); // the spare keys stay bound through the line
     shield_.stop();
@@ -280,6 +318,12 @@ bool GameLink::focusArrives(platform::WindowId game) {
         loop.exec();
     }
     return !stopping_;
+}
+
+bool GameLink::pressedByOwnLine(const platform::Hotkey& hotkey) const {
+    // The desktop may report the press a moment after the line: as long as the shield holds.
+    return (typing_ || shield_.isActive()) &&
+           std::find(ownStrokes_.begin(), ownStrokes_.end(), hotkey) != ownStrokes_.end();
 }
 
 void GameLink::Stop() {

@@ -102,6 +102,8 @@ private:
     void Timer1_Timer();
     void typeInto(platform::WindowId game, std::vector<platform::KeyAction> keys, int modeKeys);
     void shieldOwnWindows(bool on);
+    // A hotkey the line under way (or just ended) pressed itself, with "^%1" say.
+    bool pressedByOwnLine(const platform::Hotkey& hotkey) const;
 
     PhraseBook& book_;
     platform::Platform& platform_;
@@ -113,7 +115,8 @@ private:
     QTimer shield_; // keeps keys sent to the game out of the program's windows a little longer
     bool typing_ = false;
     bool stopping_ = false;
-    std::vector<Waiting> waiting_; // lines clicked while another was being typed
+    std::vector<Waiting> waiting_;             // lines clicked while another was being typed
+    std::vector<platform::Hotkey> ownStrokes_; // of the line under way or just ended
 };
 
 } // namespace jk

@@ -293,13 +293,20 @@ private slots:
         store.write(layout::textSet(1), layout::style(13), "7");
         store.write(layout::textSet(1), layout::enter(13), "1");
         store.write(layout::textSet(1), layout::text(13), "a@b");
+        // A line that spells out its own hotkey goes out once, not again and again.
+        store.write(layout::Settings, layout::hotkey(14), "Ctrl+Alt+1");
+        store.write(layout::textSet(1), layout::text(14), "x^%1");
         QVERIFY(session.start(1));
         const std::size_t from = game.recordSize();
         click(program, program.window(), 1, "Command2", 13);
         QCOMPARE(QString::fromStdString(game.waitForText(from, "b\n", 20s)), u"a@b\n"_s);
+        const std::size_t own = game.recordSize();
+        click(program, program.window(), 1, "Command2", 14);
+        const QString once = QString::fromStdString(game.waitForText(own, "\n", 20s));
+        QVERIFY2(once.startsWith(u'x') && once.count(u'x') == 1, qPrintable(once));
         click(program, program.window(), 1, "Command2", 6); // after anything the hotkey sent
-        QCOMPARE(QString::fromStdString(game.waitForText(from, "here", 20s)),
-                 u"a@b\nno Enter here"_s);
+        QCOMPARE(QString::fromStdString(game.waitForText(own, "here", 20s)),
+                 once + u"no Enter here"_s);
         QCOMPARE(program.close(), 0);
     }
 

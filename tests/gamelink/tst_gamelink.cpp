@@ -266,6 +266,31 @@ private slots:
                                            [](const auto& c) { return c.what == "activate"; });
         QCOMPARE(activated, !gameFocused);
     }
+
+    // A line that types a hotkey's own keys makes the desktop report it: that press sends
+    // nothing (else the line would go out again, without end); another hotkey waits its turn.
+    void hotkeyPressedByTheLine_data() {
+        QTest::addColumn<char>("fired"); // with Ctrl+Alt, while the line "a^%1b" goes out
+        QTest::addColumn<int>("lines");
+        QTest::newRow("the line's own keys") << '1' << 1;
+        QTest::newRow("another hotkey") << '2' << 2;
+    }
+    void hotkeyPressedByTheLine() {
+        QFETCH(char, fired);
+        QFETCH(int, lines);
+        using H = platform::Hotkey;
+        Fixture f;
+        f.desktop.focused = 100;
+        f.desktop.stillDown = {0};
+        f.book.EntryLong[0][0] = "a^%1b";
+        bool pressed = false; // once, so that a loop shows as a line too many, not as a hang
+        f.desktop.duringSend = [&] {
+            if (!std::exchange(pressed, true))
+                f.link.SendEntryByKey(0, {H::WithControl | H::WithAlt, std::uint32_t(fired)});
+        };
+        f.link.SendEntryByKey(0, {H::WithControl | H::WithAlt, '3'});
+        QCOMPARE(f.desktop.typed.size(), std::size_t(lines));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGameLink)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -84,6 +85,7 @@ public:
     }
     void releaseHotkey(int id) override { grabs.erase(id); }
     std::vector<int> pressedHotkeys() override { return std::exchange(pressed, {}); }
+    std::function<void()> duringSend; // what the desktop does while keys go out
     unsigned keysStillDown(const platform::Hotkey&) override {
         return stillDown.at(std::min(stillDownAsked++, stillDown.size() - 1));
     }
@@ -103,6 +105,8 @@ public:
                 if (++d_.keysSent == d_.focusLostAfter)
                     d_.focused = 0;
             }
+            if (d_.duringSend)
+                d_.duringSend();
             return to - from;
         }
         platform::WaitEnd settle(const platform::TypingIdle&) override { return step("settle"); }
