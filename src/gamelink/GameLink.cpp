@@ -45,7 +45,7 @@ platform::Hotkey strokeOf(const platform::KeyAction& k) {
     std::uint32_t key = k.character;
     if ((key >= 'a' && key <= 'z') || (key >= 0xE0 && key <= 0xFE && key != 0xF7))
         key -= 0x20; // a letter's key is its capital
-    if (k.key >= NamedKey::F1)
+    if (k.key >= NamedKey::F1 && k.key <= NamedKey::F16)
         key = 0x01000030 + unsigned(k.key) - unsigned(NamedKey::F1);
     else if (k.key != NamedKey::None) {
         static const std::map<NamedKey, std::uint32_t> named = {
