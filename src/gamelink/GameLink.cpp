@@ -263,9 +263,14 @@ void GameLink::typeInto(platform::WindowId game, std::vector<platform::KeyAction
     if (modeKeys > 0 && keys.size() > std::size_t(modeKeys))
         keys.insert(keys.begin() + modeKeys,
                     platform::KeyAction::named(platform::NamedKey::GameReads));
+    // A plain character (Shift at most) is never a hotkey: only the rest is kept.
     ownStrokes_.clear();
-    for (const platform::KeyAction& k : keys)
-        ownStrokes_.push_back(strokeOf(k));
+    for (const platform::KeyAction& k : keys) {
+        const platform::Hotkey stroke = strokeOf(k);
+        const bool combined = (k.modifiers & (platform::Control | platform::Alt)) != 0;
+        if (stroke.key != 0 && (combined || k.key != platform::NamedKey::None))
+            ownStrokes_.push_back(stroke);
+    }
     typing_ = true;
     idle_.stop(); // the spare keys stay bound through the line
     shield_.stop();
